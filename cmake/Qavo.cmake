@@ -1,0 +1,46 @@
+# Build conventions shared by every target of the project.
+
+# Warnings for everything we compile. Format strings must be literals so that no
+# stored value can ever become a format.
+add_library(qavo_warnings INTERFACE)
+target_compile_options(qavo_warnings INTERFACE
+  -Wall -Wextra -Wformat=2 -Werror=format-nonliteral -Werror=format-security
+  -Wshadow -Wno-missing-field-initializers)
+
+# What the router carries: C++ without exceptions or RTTI, hidden symbols unless
+# a header marks them QAVO_API, unused sections dropped at link time.
+add_library(qavo_product INTERFACE)
+target_link_libraries(qavo_product INTERFACE qavo_warnings)
+target_compile_options(qavo_product INTERFACE
+  $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions -fno-rtti -fno-threadsafe-statics>
+  -fvisibility=hidden -ffunction-sections -fdata-sections)
+target_link_options(qavo_product INTERFACE -Wl,--gc-sections -Wl,--as-needed)
+target_include_directories(qavo_product INTERFACE
+  ${PROJECT_SOURCE_DIR}/include ${PROJECT_SOURCE_DIR})
+
+# Installed programs find the project's shared libraries next to them.
+set(CMAKE_INSTALL_RPATH "$ORIGIN/../${CMAKE_INSTALL_LIBDIR}")
+
+# qavo_unit_test(<name> SOURCES <files...> LIBS <targets...> [LABELS <labels...>])
+# A GoogleTest program registered with CTest under the label "unit" plus any given.
+function(qavo_unit_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} qavo_warnings GTest::gtest GTest::gtest_main)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/include ${PROJECT_SOURCE_DIR})
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES LABELS "unit;${T_LABELS}")
+endfunction()
+
+# qavo_system_test(<name> COMMAND <cmd...> [LABELS <labels...>] [TIMEOUT <s>])
+# A test that runs real programs inside the virtual router; needs root.
+function(qavo_system_test name)
+  cmake_parse_arguments(T "" "TIMEOUT" "COMMAND;LABELS" ${ARGN})
+  add_test(NAME ${name} COMMAND ${T_COMMAND})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 120)
+  endif()
+  set_tests_properties(${name} PROPERTIES LABELS "system;root;${T_LABELS}"
+    TIMEOUT ${T_TIMEOUT}
+    ENVIRONMENT "QAVO_BUILD_DIR=${PROJECT_BINARY_DIR};QAVO_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+endfunction()
