@@ -1,0 +1,56 @@
+// Generated files are written whole or not at all: the text goes to a temporary file in
+// the directory of the final file, which replaces it by rename only when every line was
+// accepted and written. Where the path is a symbolic link, the file it points to is
+// replaced and the link stays.
+#ifndef QAVO_LIB_ATOMIC_FILE_H
+#define QAVO_LIB_ATOMIC_FILE_H
+
+#include <cstdio>
+#include <initializer_list>
+
+#include "lib/quote.h"
+
+namespace qavo {
+
+class AtomicFile {
+public:
+    AtomicFile() = default;
+    AtomicFile(const AtomicFile &) = delete;
+    AtomicFile &operator=(const AtomicFile &) = delete;
+    ~AtomicFile(); // an uncommitted file is discarded
+
+    // Starts the temporary file for path. False (with a perror-style message) on failure.
+    bool open(const char *path, unsigned mode = 0644);
+
+    // Writes one formatted piece with quote::Builder rules for the syntax. A refused value
+    // drops only this piece (the caller decides whether the file is still worth committing)
+    // and returns false; a write error spoils the whole file.
+    template <size_t N>
+    bool write(quote::Syntax syntax, const char (&format)[N], std::initializer_list<quote::Value> values = {})
+    {
+        char piece[1024];
+        quote::Builder builder(syntax, piece, sizeof piece);
+        return builder.add(format, values) && writeText(builder.c_str(), builder.length());
+    }
+
+    // Writes bytes as they are.
+    bool writeText(const char *text, size_t length);
+
+    // Flushes, syncs and renames over the final path. False when anything failed; the old
+    // file is then left as it was.
+    bool commit();
+
+    FILE *stream() const { return stream_; }
+
+private:
+    void discard();
+
+    FILE *stream_ = nullptr;
+    bool failed_ = false;
+    char target_[256] = "";
+    char temporary_[272] = "";
+};
+
+} // namespace qavo
+
+#endif

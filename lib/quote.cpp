@@ -1,0 +1,258 @@
+#include "lib/quote.h"
+
+#include <cstdio>
+
+#include "lib/validate.h"
+
+namespace qavo::quote {
+namespace {
+
+const char *refusal(const Value &value)
+{
+    using namespace qavo::validate;
+    std::string_view v = value.text;
+    switch (value.kind) {
+    case Kind::Text:
+    case Kind::Integer:
+        return nullptr;
+    case Kind::Line:
+        return isOneLine(v) ? nullptr : "holds a line break or another control character";
+    case Kind::Ipv4:
+        return isIpv4(v) ? nullptr : "is not an IPv4 address";
+    case Kind::Netmask:
+        return isNetmask(v) ? nullptr : "is not a netmask";
+    case Kind::Mac:
+        return isMac(v) ? nullptr : "is not a MAC address";
+    case Kind::Mtu:
+        return isMtu(v) ? nullptr : "is not an MTU";
+    case Kind::IfName:
+        return isIfName(v) ? nullptr : "is not an interface name";
+    case Kind::HostName:
+        return isHostName(v) ? nullptr : "is not a host name";
+    case Kind::Decimal:
+        return isDecimal(v) ? nullptr : "is not a decimal number";
+    }
+    return "has an unknown kind";
+}
+
+// Characters that /bin/sh reads literally anywhere in a word.
+bool shellPlain(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
+           c == '-' || c == '.' || c == ',' || c == ':' || c == '/' || c == '@' || c == '%' ||
+           c == '+' || c == '=';
+}
+
+// Characters that pppd's word reader takes literally in a bare word.
+bool pppdPlain(char c)
+{
+    auto byte = static_cast<unsigned char>(c);
+    return byte > 0x20 && byte != 0x7f && c != '"' && c != '\'' && c != '\\' && c != '#';
+}
+
+} // namespace
+
+bool accept(const Value &value)
+{
+    const char *why = refusal(value);
+    if (!why && value.kind != Kind::Integer && value.kind != Kind::Text && value.kind != Kind::Line &&
+        !value.text.empty() && value.text[0] == '-')
+        why = "begins with '-'";
+    if (!why)
+        return true;
+    fprintf(stderr, "Error: setting %s %s; refused\n", value.name, why);
+    return false;
+}
+
+Builder::Builder(Syntax syntax, char *out, size_t size) : syntax_(syntax), out_(out), size_(size)
+{
+    if (size_ == 0)
+        ok_ = false;
+    else
+        out_[0] = '\0';
+}
+
+bool Builder::append(const char *format, std::initializer_list<Value> values)
+{
+    const Value *next = values.begin();
+    for (const char *p = format; ok_ && *p; ++p) {
+        if (p[0] == '%' && p[1] == '%') {
+            literal('%');
+            ++p;
+        } else if (p[0] == '%' && p[1] == 's') {
+            if (next == values.end()) {
+                fprintf(stderr, "Error: format \"%s\" has more slots than values; refused\n", format);
+                fail();
+                break;
+            }
+            emit(*next++);
+            ++p;
+        } else {
+            literal(*p);
+        }
+    }
+    if (ok_ && next != values.end()) {
+        fprintf(stderr, "Error: format \"%s\" has fewer slots than values; refused\n", format);
+        fail();
+    }
+    if (overflow_) {
+        fprintf(stderr, "Error: text from \"%s\" does not fit in %zu bytes; refused\n", format, size_);
+        overflow_ = false;
+    }
+    return ok_;
+}
+
+// Copies one literal character and follows the quotes it opens or closes.
+void Builder::literal(char c)
+{
+    put(c);
+    if (syntax_ == Syntax::Plain)
+        return;
+    if (escaped_) {
+        escaped_ = false;
+        return;
+    }
+    switch (quote_) {
+    case Quote::None:
+        if (c == '\\')
+            escaped_ = true;
+        else if (c == '\'')
+            quote_ = Quote::Single;
+        else if (c == '"')
+            quote_ = Quote::Double;
+        break;
+    case Quote::Single:
+        if (c == '\'')
+            quote_ = Quote::None;
+        else if (c == '\\' && syntax_ == Syntax::Pppd)
+            escaped_ = true;
+        break;
+    case Quote::Double:
+        if (c == '"')
+            quote_ = Quote::None;
+        else if (c == '\\')
+            escaped_ = true;
+        break;
+    }
+}
+
+void Builder::emit(const Value &value)
+{
+    if (!accept(value)) {
+        fail();
+        return;
+    }
+    if (value.kind == Kind::Integer) {
+        char digits[24];
+        snprintf(digits, sizeof digits, "%ld", value.number);
+        put(std::string_view(digits));
+        return;
+    }
+    switch (syntax_) {
+    case Syntax::Shell:
+        emitShell(value.text);
+        break;
+    case Syntax::Pppd:
+        emitPppd(value.text);
+        break;
+    case Syntax::Plain:
+        if (!validate::isOneLine(value.text)) {
+            fprintf(stderr, "Error: setting %s holds a line break or another control character; refused\n",
+                    value.name);
+            fail();
+            return;
+        }
+        put(value.text);
+        break;
+    }
+}
+
+void Builder::emitShell(std::string_view v)
+{
+    switch (quote_) {
+    case Quote::None: {
+        bool plain = true;
+        for (char c : v)
+            plain = plain && shellPlain(c);
+        if (plain) {
+            put(v);
+            return;
+        }
+        put('\'');
+        for (char c : v)
+            c == '\'' ? put(std::string_view("'\\''")) : put(c);
+        put('\'');
+        return;
+    }
+    case Quote::Single:
+        for (char c : v)
+            c == '\'' ? put(std::string_view("'\\''")) : put(c);
+        return;
+    case Quote::Double:
+        for (char c : v) {
+            if (c == '\\' || c == '"' || c == '$' || c == '`')
+                put('\\');
+            put(c);
+        }
+        return;
+    }
+}
+
+void Builder::emitPppd(std::string_view v)
+{
+    bool bare = quote_ == Quote::None;
+    if (bare) {
+        bool plain = !v.empty();
+        for (char c : v)
+            plain = plain && pppdPlain(c);
+        if (plain) {
+            put(v);
+            return;
+        }
+        put('"');
+    }
+    char closing = quote_ == Quote::Single ? '\'' : '"';
+    for (char c : v) {
+        auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7f) {
+            char octal[5];
+            snprintf(octal, sizeof octal, "\\%03o", byte);
+            put(std::string_view(octal));
+        } else {
+            if (c == '\\' || c == closing)
+                put('\\');
+            put(c);
+        }
+    }
+    if (bare)
+        put('"');
+}
+
+void Builder::put(char c)
+{
+    if (!ok_)
+        return;
+    if (length_ + 1 >= size_) {
+        overflow_ = true;
+        fail();
+        return;
+    }
+    out_[length_++] = c;
+    out_[length_] = '\0';
+}
+
+void Builder::put(std::string_view s)
+{
+    for (char c : s)
+        put(c);
+}
+
+void Builder::fail()
+{
+    ok_ = false;
+    length_ = 0;
+    if (size_ > 0)
+        out_[0] = '\0';
+}
+
+} // namespace qavo::quote

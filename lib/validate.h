@@ -1,0 +1,31 @@
+// Strict checks for typed setting values. Each check must consume the whole text:
+// the C library's parsers (inet_aton, ether_aton, strtol) accept trailing junk and
+// shorthand forms that would reach a command line as something else.
+#ifndef QAVO_LIB_VALIDATE_H
+#define QAVO_LIB_VALIDATE_H
+
+#include <cstdint>
+#include <string_view>
+
+namespace qavo::validate {
+
+// Dotted quad of four decimal parts 0-255, no leading zeros (inet_aton reads "010" as 8).
+bool isIpv4(std::string_view text, uint32_t *hostOrder = nullptr);
+// An IPv4 address whose ones are contiguous from the top (0.0.0.0 to 255.255.255.255).
+bool isNetmask(std::string_view text);
+// Six pairs of hex digits separated by ':'.
+bool isMac(std::string_view text);
+// Decimal 1 to 65535.
+bool isMtu(std::string_view text);
+// Kernel interface name: 1 to 15 characters of [A-Za-z0-9._:-], not beginning with '-'.
+bool isIfName(std::string_view text);
+// Host name: 1 to 64 characters of letters, digits, '-', '_' and '.', beginning with a letter or digit.
+bool isHostName(std::string_view text);
+// Unsigned decimal number of 1 to 10 digits.
+bool isDecimal(std::string_view text);
+// No control character (below 0x20, or 0x7f): the value stays on one line.
+bool isOneLine(std::string_view text);
+
+} // namespace qavo::validate
+
+#endif

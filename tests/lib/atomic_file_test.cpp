@@ -1,0 +1,123 @@
+// Generated files are replaced whole or not at all.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <dirent.h>
+#include <fstream>
+#include <signal.h>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "lib/atomic_file.h"
+
+using namespace qavo::quote;
+
+namespace {
+
+std::string readFile(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+int entries(const std::string &dir)
+{
+    int n = 0;
+    DIR *d = opendir(dir.c_str());
+    while (dirent *e = readdir(d))
+        n += e->d_name[0] != '.';
+    closedir(d);
+    return n;
+}
+
+class AtomicFileTest : public testing::Test {
+protected:
+    AtomicFileTest()
+    {
+        char templ[] = "/tmp/qavo-atomic-XXXXXX";
+        dir_ = mkdtemp(templ);
+        path_ = dir_ + "/udhcpd.conf";
+        std::ofstream(path_) << "old\n";
+    }
+    ~AtomicFileTest() override { std::system(("rm -rf " + dir_).c_str()); }
+    std::string dir_, path_;
+};
+
+} // namespace
+
+TEST_F(AtomicFileTest, CommitReplacesTheFile)
+{
+    qavo::AtomicFile file;
+    ASSERT_TRUE(file.open(path_.c_str()));
+    EXPECT_TRUE(file.write(Syntax::Plain, "start %s\n", {ipv4("dhcpStart", "192.168.1.100")}));
+    EXPECT_EQ("old\n", readFile(path_)) << "visible before commit";
+    ASSERT_TRUE(file.commit());
+    EXPECT_EQ("start 192.168.1.100\n", readFile(path_));
+    EXPECT_EQ(1, entries(dir_));
+}
+
+TEST_F(AtomicFileTest, RefusedPieceIsLeftOutAndReported)
+{
+    qavo::AtomicFile file;
+    ASSERT_TRUE(file.open(path_.c_str()));
+    EXPECT_TRUE(file.write(Syntax::Plain, "a\n"));
+    EXPECT_FALSE(file.write(Syntax::Plain, "start %s\n", {text("dhcpStart", "1.2.3.4\ninterface eth0")}));
+    EXPECT_TRUE(file.write(Syntax::Plain, "b\n"));
+    ASSERT_TRUE(file.commit());
+    EXPECT_EQ("a\nb\n", readFile(path_));
+}
+
+TEST_F(AtomicFileTest, UncommittedFileLeavesTheOldOneAndNoLitter)
+{
+    {
+        qavo::AtomicFile file;
+        ASSERT_TRUE(file.open(path_.c_str()));
+        file.write(Syntax::Plain, "half\n");
+    }
+    EXPECT_EQ("old\n", readFile(path_));
+    EXPECT_EQ(1, entries(dir_));
+}
+
+TEST_F(AtomicFileTest, KilledWriterLeavesTheOldFileWhole)
+{
+    pid_t pid = fork();
+    if (pid == 0) {
+        qavo::AtomicFile file;
+        file.open(path_.c_str());
+        file.write(Syntax::Plain, "partial\n");
+        fflush(file.stream());
+        raise(SIGKILL);
+    }
+    int status;
+    waitpid(pid, &status, 0);
+    EXPECT_EQ("old\n", readFile(path_));
+}
+
+TEST_F(AtomicFileTest, SymbolicLinkKeepsPointingAtTheNewContent)
+{
+    std::string real = dir_ + "/real.conf";
+    std::string link = dir_ + "/link.conf";
+    std::ofstream(real) << "old\n";
+    ASSERT_EQ(0, symlink("real.conf", link.c_str()));
+    qavo::AtomicFile file;
+    ASSERT_TRUE(file.open(link.c_str()));
+    file.write(Syntax::Plain, "new\n");
+    ASSERT_TRUE(file.commit());
+    char target[64] = "";
+    ASSERT_GT(readlink(link.c_str(), target, sizeof target - 1), 0);
+    EXPECT_STREQ("real.conf", target);
+    EXPECT_EQ("new\n", readFile(real));
+}
+
+TEST_F(AtomicFileTest, MissingDirectoryFailsCleanly)
+{
+    qavo::AtomicFile file;
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(file.open((dir_ + "/none/x.conf").c_str()));
+    EXPECT_NE(std::string::npos, testing::internal::GetCapturedStderr().find("/none/x.conf"));
+    EXPECT_FALSE(file.commit());
+}
