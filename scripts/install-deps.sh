@@ -1,0 +1,19 @@
+#!/bin/sh
+# Installs the Debian 12 packages the build, the tests and the virtual router need.
+# Does nothing when all are present.
+set -eu
+packages="build-essential cmake ninja-build pkg-config git
+  libgtest-dev libmosquitto-dev libcjson-dev
+  mosquitto mosquitto-clients busybox-static iproute2 procps
+  clang-14 libclang-rt-14-dev valgrind hyperfine
+  g++-mipsel-linux-gnu qemu-user-static"
+missing=""
+for p in $packages; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing="$missing $p"
+done
+[ -z "$missing" ] && exit 0
+echo "Installing:$missing"
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+# shellcheck disable=SC2086
+apt-get install -y -qq --no-install-recommends $missing
