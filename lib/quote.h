@@ -22,6 +22,10 @@
 #include <initializer_list>
 #include <string_view>
 
+#include "qavo/api.h"
+
+// Exported from libqavo for the project's own programs (initqavo formats through it);
+// not part of the public C interface.
 namespace qavo::quote {
 
 enum class Syntax : unsigned char { Shell, Pppd, Plain };
@@ -58,11 +62,11 @@ inline Value decimal(const char *name, std::string_view v) { return {name, v, Ki
 inline Value integer(long n) { return {"number", {}, Kind::Integer, n}; }
 
 // Checks a value against its kind; prints the refusal on standard error when it fails.
-bool accept(const Value &value);
+QAVO_API bool accept(const Value &value);
 
 // Builds one text from several formats in a row, keeping track of the quotes the
 // literal parts open and close. Once a piece is refused the whole result is refused.
-class Builder {
+class QAVO_API Builder {
 public:
     Builder(Syntax syntax, char *out, size_t size);
 
