@@ -33,7 +33,10 @@ function(qavo_unit_test name)
 endfunction()
 
 # qavo_system_test(<name> COMMAND <cmd...> [LABELS <labels...>] [TIMEOUT <s>])
-# A test that runs real programs inside the virtual router; needs root.
+# A test that runs real programs inside the virtual router (sim/vrouter); needs
+# root. It runs after the "stage" test has installed the programs into
+# <build>/stage, and finds the build, the stage and the sources through
+# QAVO_BUILD_DIR, QAVO_STAGE_DIR and QAVO_SOURCE_DIR.
 function(qavo_system_test name)
   cmake_parse_arguments(T "" "TIMEOUT" "COMMAND;LABELS" ${ARGN})
   add_test(NAME ${name} COMMAND ${T_COMMAND})
@@ -42,5 +45,6 @@ function(qavo_system_test name)
   endif()
   set_tests_properties(${name} PROPERTIES LABELS "system;root;${T_LABELS}"
     TIMEOUT ${T_TIMEOUT}
-    ENVIRONMENT "QAVO_BUILD_DIR=${PROJECT_BINARY_DIR};QAVO_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+    FIXTURES_REQUIRED stage
+    ENVIRONMENT "QAVO_BUILD_DIR=${PROJECT_BINARY_DIR};QAVO_STAGE_DIR=${PROJECT_BINARY_DIR}/stage;QAVO_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
 endfunction()

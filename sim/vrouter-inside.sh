@@ -12,7 +12,8 @@ standins=(iwpriv mii_mgr iwconfig gpio reboot internet.sh ntp.sh mon.sh nat.sh
 	config-dnsmasq.sh radvd.sh miniupnpd.sh config-igmpproxy.sh automount.sh
 	usbmemdrop.sh storage.sh rt2860apd lld2d pppd pppoecd xl2tpd p910nd smbd nmbd
 	qv_broker qavo_sub ombix_wificonfig ombix_firewallconfig ombix_networkconfig
-	ombix_usbconfig)
+	ombix_usbconfig klogd)
+# klogd is a stand-in too: BusyBox klogd would drain the host kernel's log.
 # Applets left out: "sh" so that every shell goes through the logging /bin/sh.
 busybox_skip=" sh "
 
@@ -83,6 +84,13 @@ make_inner() {
 	bind_ro "$stage" "$root$inner/stage"
 	mount --bind "$state/log" "$root$inner/log"
 	[ -z "$canned" ] || bind_ro "$canned" "$root$inner/canned"
+	# The /proc fixtures are used after the switch of root: keep them in reach.
+	if [ -n "$proc_fixture$static_proc" ]; then
+		mkdir "$root$inner/proc"
+		bind_ro "$proc_fixture$static_proc" "$root$inner/proc"
+		[ -z "$proc_fixture" ] || proc_fixture=$inner/proc
+		[ -z "$static_proc" ] || static_proc=$inner/proc
+	fi
 	cp "$tools/shlog" "$tools/standin" "$tools/event" "$root$inner/tools/"
 	local n
 	for n in "${standins[@]}"; do
@@ -102,11 +110,12 @@ make_inner() {
 	} > "$root$inner/sh-prelude"
 }
 
-# lo; br0 (no address); eth2.2 = veth to eth2.2p with the WAN test address;
+# lo; br0 (no address, ra0's MAC); eth2.2 = veth to eth2.2p with the WAN test address;
 # ra0, apcli0, apclii0 = taps with the radio MACs, ra0 in br0.
 make_network() {
 	ip link set lo up
 	ip link add name br0 type bridge
+	ip link set br0 address 00:0c:43:76:20:00
 	ip link set br0 up
 	ip link add name eth2.2 type veth peer name eth2.2p
 	ip link set eth2.2 address 00:0c:43:76:20:02
