@@ -1,0 +1,17 @@
+// The DHCP server configuration written from the LAN settings.
+#ifndef QAVO_NETWORKCONFIG_DHCPD_CONFIG_H
+#define QAVO_NETWORKCONFIG_DHCPD_CONFIG_H
+
+namespace networkconfig {
+
+constexpr const char *kUdhcpdConfigPath = "/etc/udhcpd.conf";
+
+// Replaces the file at path with the udhcpd configuration for ifname from the stored
+// DHCP settings and static leases. A setting that would break its line (a line break or
+// another control character) is refused with a message naming it, and only its line is
+// left out. False, with the file unchanged, when it cannot be written.
+bool writeUdhcpdFile(const char *path, const char *ifname);
+
+} // namespace networkconfig
+
+#endif

@@ -1,0 +1,113 @@
+// "initlan": brings the LAN bridge up with the stored address, restarts the DHCP server,
+// sets the host name and hosts file and starts or stops the LAN-side daemons.
+//
+// A stored value that its type refuses (an address that is not one, a host name with a
+// blank or a quote...) is reported on standard error and only the step that needed it
+// is left out; every other step still runs, as every step runs whatever the shell says.
+#include "lib/command.h"
+#include "lib/settings.h"
+#include "networkconfig/handlers.h"
+
+namespace {
+
+using qavo::runCommand;
+using qavo::setting;
+using qavo::settingIs;
+using qavo::settingNumber;
+namespace q = qavo::quote;
+
+constexpr size_t kLanCommandSize = 128;
+constexpr int kFirstLanPort = 1;
+constexpr int kLastLanPort = 4;
+constexpr const char *kDefaultHostName = "PELVANTO";
+
+// The control registers of all LAN ports first, then their advertisement registers.
+void switchLanPorts(int platform, int on)
+{
+    for (int port = kFirstLanPort; port <= kLastLanPort; ++port)
+        setPhyControl(platform, port, on);
+    for (int port = kFirstLanPort; port <= kLastLanPort; ++port)
+        setPhyAdvertise(platform, port, on);
+}
+
+void setBridgeAddress()
+{
+    nvram_init(0);
+    QavoSystem("ifconfig br0 down", 1);
+    runCommand<kLanCommandSize>(1, "ifconfig br0 %s netmask %s up",
+                                {q::ipv4("lan_ipaddr", setting(0, "lan_ipaddr")),
+                                 q::netmask("lan_netmask", setting(0, "lan_netmask"))});
+    nvram_close(0);
+}
+
+void restartDhcpServer(int platform)
+{
+    QavoSystem("killall udhcpd", 1);
+    if (writeUdhcpdConfig(platform, "br0"))
+        QavoSystem("udhcpd /etc/udhcpd.conf", 1);
+}
+
+void setHostNameAndHosts()
+{
+    if (setting(0, "HostName")[0] == '\0')
+        nvram_bufset(0, "HostName", kDefaultHostName);
+    const char *hostName = setting(0, "HostName");
+    runCommand<kLanCommandSize>(1, "hostname %s", {q::hostname("HostName", hostName)});
+    QavoSystem("echo \"127.0.0.1 localhost.localdomain localhost\" > /etc/hosts", 1);
+    runCommand<kLanCommandSize>(1, "echo \"%s %s.co %s\" >> /etc/hosts",
+                                {q::ipv4("lan_ipaddr", setting(0, "lan_ipaddr")),
+                                 q::hostname("HostName", hostName), q::hostname("HostName", hostName)});
+}
+
+// Operation mode 0: the router is a host on the LAN and needs an address and a route.
+void joinLanAsClient()
+{
+    QavoSystem("killall -q udhcpc", 1);
+    if (settingNumber(0, "LanAutoDhcp") == 1) {
+        QavoSystem("udhcpc -i br0 -s /sbin/udhcpc.sh -p /var/run/udhcpc.pid &", 1);
+    } else {
+        QavoSystem("route add -net 224.0.0.0 netmask 224.0.0.0 br0", 1);
+        runCommand<kLanCommandSize>(1, "route add default gw %s br0",
+                                    {q::ipv4("lan_gateway", setting(0, "lan_gateway"))});
+    }
+    QavoSystem("killall -q daemon.sh", 1);
+}
+
+// Any other mode: the gateway side's UPnP daemon and IGMP proxy follow their flags.
+void setGatewayServices()
+{
+    if (settingNumber(0, "upnpEnabled") == 1) {
+        QavoSystem("miniupnpd.sh init", 1);
+    } else {
+        QavoSystem("miniupnpd.sh remove", 1);
+        QavoSystem("killall -q minuupnpd", 1);
+    }
+    if (settingNumber(0, "igmpEnabled") == 1) {
+        QavoSystem("config-igmpproxy.sh", 1);
+    } else {
+        QavoSystem("killall -q igmpproxy", 1);
+        QavoSystem("rm -rf igmpproxyStatus", 1);
+    }
+}
+
+} // namespace
+
+extern "C" int ombix_networkconfig_init_lan(int platform, char *message)
+{
+    if (!networkconfig::enterHandler(platform, message))
+        return 0;
+    switchLanPorts(platform, 0);
+    setBridgeAddress();
+    restartDhcpServer(platform);
+    switchLanPorts(platform, 1);
+    setHostNameAndHosts();
+    if (settingIs(0, "lltdEnabled", "1"))
+        QavoSystem("lld2d br0", 1);
+    if (settingIs(0, "radvdEnabled", "1"))
+        QavoSystem("radvd.sh", 1);
+    if (settingNumber(0, "OperationMode") == 0)
+        joinLanAsClient();
+    else
+        setGatewayServices();
+    return 1;
+}
