@@ -12,6 +12,8 @@
 #   expect_no_file PATH
 #   expect_log_lines PROGRAM < expected   sh_commands PROGRAM equals stdin
 #   expect_lines WHAT ACTUAL_TEXT < expected
+#   expect_output EXPECTED   the run's stdout is exactly EXPECTED (bytes)
+#   expect_output_start EXPECTED   ... begins with EXPECTED
 #   finish                   exit 0 if every expectation held, else 1
 #
 # Failures print a unified diff of expected and actual text; state
@@ -109,6 +111,22 @@ expect_file() {
 	echo "  expected $(printf %q "$expected")" >&2
 	echo "  actual   $(printf %q "$actual")" >&2
 	return 1
+}
+
+# The run's stdout with its trailing line ends, in VR_OUT.
+vr_read_stdout() {
+	VR_OUT=$(cat "$VR_STDOUT"; printf x)
+	VR_OUT=${VR_OUT%x}
+}
+
+expect_output() {
+	vr_read_stdout
+	vr_diff "stdout (shell-quoted)" "$(printf %q "$1")" "$(printf %q "$VR_OUT")"
+}
+
+expect_output_start() {
+	vr_read_stdout
+	vr_diff "start of stdout (shell-quoted)" "$(printf %q "$1")" "$(printf %q "${VR_OUT:0:${#1}}")"
 }
 
 expect_no_file() {
