@@ -1,0 +1,40 @@
+// Which /proc/partitions entries "doMount" considers.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "networkconfig/storage_mount.h"
+
+using namespace networkconfig;
+
+TEST(CandidatePartition, NumberedPartitionsOfSdDisksOnly)
+{
+    for (const char *name : {"sda1", "sdb9", "sda10", "sdz5"})
+        EXPECT_TRUE(isCandidatePartition(name)) << name;
+    for (const char *name : {"sdb", "sda0", "sd", "s", "", "mtdblock1", "hda1", "sdaa1", "name"})
+        EXPECT_FALSE(isCandidatePartition(name)) << name;
+}
+
+TEST(PartitionName, FourthColumnOrNothing)
+{
+    char name[kPartitionNameMax + 1];
+    ASSERT_TRUE(partitionName("major minor  #blocks  name\n", name));
+    EXPECT_STREQ(name, "name");
+    ASSERT_TRUE(partitionName("   8        1    7812500 sda1\n", name));
+    EXPECT_STREQ(name, "sda1");
+    EXPECT_FALSE(partitionName("\n", name));
+    EXPECT_FALSE(partitionName("8 1 100\n", name));
+}
+
+TEST(PartitionName, NamesLongerThanTheBufferAreSkippedWithAMessage)
+{
+    char name[kPartitionNameMax + 1] = "kept";
+    std::string longest = "8 1 100 sda1" + std::string(kPartitionNameMax - 4, 'x');
+    ASSERT_TRUE(partitionName(longest.c_str(), name));
+    EXPECT_EQ(std::string(name).size(), static_cast<size_t>(kPartitionNameMax));
+
+    testing::internal::CaptureStderr();
+    std::string tooLong = "8 1 100 sda1" + std::string(kPartitionNameMax, 'x');
+    EXPECT_FALSE(partitionName(tooLong.c_str(), name));
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("skipped"), std::string::npos);
+}

@@ -1,0 +1,37 @@
+#include "tests/networkconfig/store_fixture.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "nvram.h"
+
+void StoreTest::SetUp()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "networkconfig-test-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    root_ = pattern;
+    setenv("NVRAM_ROOT", root_.c_str(), 1);
+    nvram_init(0); // forget the previous test's values
+}
+
+void StoreTest::TearDown()
+{
+    unsetenv("NVRAM_ROOT");
+    std::error_code ignored;
+    std::filesystem::remove_all(root_, ignored);
+}
+
+void StoreTest::set(const char *key, const std::string &value)
+{
+    ASSERT_EQ(nvram_bufset(0, key, value.c_str()), 0) << key;
+}
+
+std::string StoreTest::readFile(const std::string &path) const
+{
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream contents;
+    contents << file.rdbuf();
+    return contents.str();
+}

@@ -1,0 +1,17 @@
+// A private, empty configuration store per test (NVRAM_ROOT in a temporary directory).
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+class StoreTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    static void set(const char *key, const std::string &value);
+    std::string readFile(const std::string &path) const;
+
+    std::string root_;
+};
