@@ -1,0 +1,45 @@
+#!/bin/sh
+# pkgconfig_module_test.sh BUILD_DIR PREFIX "CC CFLAGS" "LDFLAGS" [EMULATOR...]
+# Installs BUILD_DIR into PREFIX, checks the router's file tree, compiles every public
+# header alone as C, builds module_example.c with nothing but
+# `pkg-config --cflags --libs qavo` from the installed tree, and runs it (through
+# EMULATOR when given, for a cross build).
+# REQUIRED_FILES (environment): paths, relative to PREFIX, that must be installed.
+set -eu
+[ $# -ge 4 ] || { echo "usage: $0 BUILD_DIR PREFIX CC LDFLAGS [EMULATOR...]" >&2; exit 2; }
+build=$1 prefix=$2 cc=$3 ldflags=$4
+shift 4
+here=$(cd "$(dirname "$0")" && pwd)
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+rm -rf "$prefix"
+cmake --install "$build" --prefix "$prefix" >/dev/null
+for f in ${REQUIRED_FILES:-}; do
+	[ -e "$prefix/$f" ] || fail "install tree lacks $f"
+done
+
+# Only the installed tree may answer: no other .pc files, no sysroot prefixing.
+PKG_CONFIG_LIBDIR=$(dirname "$(find "$prefix" -name qavo.pc)")
+export PKG_CONFIG_LIBDIR
+unset PKG_CONFIG_PATH PKG_CONFIG_SYSROOT_DIR
+cflags=$(pkg-config --cflags qavo)
+libs=$(pkg-config --libs qavo)
+
+work=$(dirname "$prefix")/pkgconfig-module
+rm -rf "$work" && mkdir -p "$work"
+headers=$(cd "$prefix/include" && find . -name '*.h' | sed 's|^\./||' | sort)
+[ -n "$headers" ] || fail "no public headers installed"
+for h in $headers; do
+	printf '#include <%s>\nint header_compiled;\n' "$h" >"$work/one_header.c"
+	# shellcheck disable=SC2086
+	$cc -std=c99 -pedantic -Wall -Wextra -Werror -fsyntax-only $cflags "$work/one_header.c" ||
+		fail "public header $h does not compile alone as C"
+done
+
+# shellcheck disable=SC2086
+$cc -std=c99 -Wall -Wextra -Werror $cflags -o "$work/module_example" "$here/module_example.c" \
+	$ldflags $libs -Wl,-rpath,"$(pkg-config --variable=libdir qavo)" ||
+	fail "module_example does not build with pkg-config --cflags --libs qavo"
+out=$("$@" "$work/module_example") || fail "module_example failed: $out"
+[ "$out" = "module ran" ] || fail "module_example printed '$out'"
+echo "installed tree: $(find "$prefix" -type f | wc -l) files; module built with: $cflags $libs"
