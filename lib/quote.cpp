@@ -171,9 +171,11 @@ void Builder::emitShell(std::string_view v)
 {
     switch (quote_) {
     case Quote::None: {
+        // '#' starts a comment only at the beginning of a word.
+        bool midWord = length_ > 0 && out_[length_ - 1] != ' ' && out_[length_ - 1] != '\t';
         bool plain = true;
-        for (char c : v)
-            plain = plain && shellPlain(c);
+        for (size_t i = 0; i < v.size(); ++i)
+            plain = plain && (shellPlain(v[i]) || (v[i] == '#' && (i > 0 || midWord)));
         if (plain) {
             put(v);
             return;

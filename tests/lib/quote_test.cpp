@@ -53,6 +53,17 @@ TEST(QuoteShell, OrdinaryValuesAreCopiedByteForByte)
     EXPECT_STREQ("echo -n 'eth2.2'>/var/wanInface", line);
 }
 
+TEST(QuoteShell, HashIsPlainInsideAWordOnly)
+{
+    char line[64];
+    ASSERT_TRUE(format(Syntax::Shell, line, "qavo_sub -t pelvanto/router/%s &", {text("suffix", "#")}));
+    EXPECT_STREQ("qavo_sub -t pelvanto/router/# &", line);
+    ASSERT_TRUE(format(Syntax::Shell, line, "x %s", {text("v", "a#b")}));
+    EXPECT_STREQ("x a#b", line);
+    ASSERT_TRUE(format(Syntax::Shell, line, "x %s", {text("v", "#a")}));
+    EXPECT_STREQ("x '#a'", line);
+}
+
 TEST(QuoteShell, EmptyValueStaysEmptyAndPercentIsLiteral)
 {
     char line[64];
