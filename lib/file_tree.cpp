@@ -1,0 +1,71 @@
+// Mirroring a directory tree as directories and symbolic links.
+#include "qavo/files.h"
+
+#include <cstdio>
+#include <cstring>
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "lib/command.h"
+
+namespace {
+
+constexpr size_t kPathSize = 512;
+constexpr size_t kCommandSize = 256;
+
+// Closes the directory stream when the holder goes.
+struct DirectoryCloser {
+    DIR *directory;
+    ~DirectoryCloser() { closedir(directory); }
+};
+
+bool joinPath(char (&out)[kPathSize], const char *directory, const char *name)
+{
+    int length = snprintf(out, sizeof out, "%s/%s", directory, name);
+    return length > 0 && static_cast<size_t>(length) < sizeof out;
+}
+
+void mirrorEntry(const char *source, const char *target, const char *name)
+{
+    char sourcePath[kPathSize], targetPath[kPathSize];
+    // A path that does not fit is skipped rather than cut to another name. This also ends
+    // the walk of a tree that loops through a symbolic link.
+    if (!joinPath(sourcePath, source, name) || !joinPath(targetPath, target, name))
+        return;
+    struct stat info;
+    if (stat(sourcePath, &info) != 0) {
+        puts("stat fault");
+        return;
+    }
+    if (S_ISDIR(info.st_mode)) {
+        qavo::runCommand<kCommandSize>(0, "mkdir -p %s 1>/dev/null 2>&1", {qavo::quote::text("directory", targetPath)});
+        buildFilesLn(sourcePath, targetPath);
+        return;
+    }
+    if (chdir(target) != 0) {
+        fprintf(stderr, "Can't change to directory %s\n", target);
+        return;
+    }
+    qavo::runCommand<kCommandSize>(0, "ln -s %s %s 1>/dev/null 2>&1",
+                                   {qavo::quote::text("file", sourcePath), qavo::quote::text("link", targetPath)});
+}
+
+} // namespace
+
+extern "C" void buildFilesLn(const char *source, const char *target)
+{
+    if (!source || !target)
+        return;
+    DIR *directory = opendir(source);
+    if (!directory)
+        return;
+    DirectoryCloser closer{directory};
+    while (const dirent *entry = readdir(directory)) {
+        // Hidden names (".", ".." among them) stay out; names with a single quote have
+        // always been left out of the mirror.
+        if (entry->d_name[0] == '.' || strchr(entry->d_name, '\''))
+            continue;
+        mirrorEntry(source, target, entry->d_name);
+    }
+}

@@ -1,0 +1,139 @@
+// Neighbour, route, resolver and factory-flash lookups; address text checks.
+#include "qavo/lookups.h"
+
+#include <arpa/inet.h>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "lib/proc_tables.h"
+#include "lib/validate.h"
+
+namespace {
+
+constexpr size_t kMacText = 18;
+constexpr size_t kIpText = 16;
+constexpr off_t kFactoryWanMacOffset = 0x2E;
+
+// Looks key up in the neighbour table; the default goes into out first.
+void neighbourLookup(const char *key, qavo::proc::ArpKey by, const char *fallback, char *out, size_t outSize)
+{
+    FILE *table = fopen("/proc/net/arp", "re");
+    if (!table) {
+        puts("no proc fs mounted!");
+        return;
+    }
+    strcpy(out, fallback);
+    if (key)
+        qavo::proc::arpAnswer(table, key, by, out, outSize);
+    fclose(table);
+}
+
+// Descriptor of the Factory partition's device; -1 when it cannot be found or opened.
+int openFactoryPartition()
+{
+    FILE *table = fopen("/proc/mtd", "re");
+    if (!table)
+        return -1;
+    int number = qavo::proc::factoryPartition(table);
+    fclose(table);
+    if (number < 0)
+        return -1;
+    char path[32];
+    snprintf(path, sizeof path, "/dev/mtd/%d", number);
+    int fd = open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        snprintf(path, sizeof path, "/dev/mtd%d", number);
+        fd = open(path, O_RDONLY | O_CLOEXEC);
+    }
+    return fd;
+}
+
+// The C library's address parser's alphabet: digits, hex digits, "x" and dots.
+bool onlyAddressCharacters(const char *text)
+{
+    return text[strspn(text, "0123456789abcdefABCDEFxX.")] == '\0';
+}
+
+} // namespace
+
+extern "C" void arplookup(const char *ip, char *out)
+{
+    if (out)
+        neighbourLookup(ip, qavo::proc::ArpKey::IpAddress, "00:00:00:00:00:00", out, kMacText);
+}
+
+extern "C" void getStationMAC(const char *ip, char *out) { arplookup(ip, out); }
+
+extern "C" void arplookup_ip(const char *mac, char *out)
+{
+    if (out)
+        neighbourLookup(mac, qavo::proc::ArpKey::HardwareAddress, "0.0.0.0", out, kIpText);
+}
+
+extern "C" int getWanGateway(char *out)
+{
+    if (!out)
+        return 0;
+    FILE *table = fopen("/proc/net/route", "re");
+    if (!table) {
+        out[0] = '\0';
+        return 0;
+    }
+    int result = qavo::proc::defaultGateway(table, out, kIpText);
+    fclose(table);
+    return result;
+}
+
+extern "C" int getDnsSized(int n, char *out, size_t outSize)
+{
+    if (!out || outSize == 0)
+        return -1;
+    FILE *resolver = fopen("/etc/resolv.conf1", "re");
+    if (!resolver)
+        resolver = fopen("/etc/resolv.dnsmasq.conf", "re");
+    if (!resolver) {
+        perror("open /etc/resolv.dnsmasq.conf failed\n");
+        return -1;
+    }
+    bool found = qavo::proc::nthNameserver(resolver, n, out, outSize);
+    fclose(resolver);
+    return found ? 0 : -1;
+}
+
+extern "C" void getDns(int n, char *out) { getDnsSized(n, out, kIpText); }
+
+extern "C" void getWanDefMac(char *out)
+{
+    if (!out)
+        return;
+    out[0] = '\0';
+    int fd = openFactoryPartition();
+    unsigned char b[6];
+    bool read = fd >= 0 && pread(fd, b, sizeof b, kFactoryWanMacOffset) == static_cast<ssize_t>(sizeof b);
+    if (fd >= 0)
+        close(fd);
+    if (!read) {
+        fputs("Could not open mtd device\n", stderr);
+        return;
+    }
+    snprintf(out, kMacText, "%02x:%02x:%02x:%02x:%02x:%02x", b[0], b[1], b[2], b[3], b[4], b[5]);
+}
+
+extern "C" int isIpValid(const char *text)
+{
+    if (!text)
+        return 0;
+    if (qavo::validate::isIpv4(text))
+        return 1;
+    if (strlen(text) < 8)
+        return 0;
+    in_addr address;
+    if (onlyAddressCharacters(text) && inet_aton(text, &address))
+        return 1;
+    printf("isIpValid(): %s is not a valid IP address.\n", text);
+    return 0;
+}
+
+extern "C" int isMacValid(const char *text) { return text && qavo::validate::isMac(text); }
