@@ -1,0 +1,181 @@
+#!/bin/bash
+# "initlan" and "getdhcpdconfig": exact command sequences by platform, flags and
+# operation mode; the bridge address and default route really set; hostile settings
+# that never run a command nor add a line.
+source "$QAVO_SOURCE_DIR/sim/testlib.sh"
+
+lan=(--set lan_ipaddr=192.168.10.1 --set lan_netmask=255.255.255.0 --set HostName=
+	--set dhcpStart=192.168.10.100 --set dhcpEnd=192.168.10.200 --set dhcpGateway=192.168.10.1
+	--set dhcpPriDns=192.168.10.1 --set dhcpSecDns=8.8.8.8 --set dhcpMask=255.255.255.0)
+# After the tool: its status, br0's address, the store's host name and default route.
+report='echo "status=$?" > /tmp/report
+	ip -o -4 addr show dev br0 | awk "{ print \$4 }" >> /tmp/report
+	echo "HostName=$(nvram_get 2860 HostName)" >> /tmp/report
+	/bin/ip route show default | cut -d" " -f1-5 >> /tmp/report'
+
+# Gateway mode, every flag on that starts something, an empty host name.
+vr_run "${lan[@]}" --set OperationMode=1 --set dhcpEnabled=1 --set lltdEnabled=1 --set radvdEnabled=1 \
+	--set upnpEnabled=0 --set igmpEnabled=1 -- /bin/bash -c "ombix_networkconfig mtk7620 initlan; $report"
+expect_log_lines ombix_networkconfig <<'LINES'
+mii_mgr -s -p 1 -r 0 -v 0xB900
+mii_mgr -s -p 2 -r 0 -v 0xB900
+mii_mgr -s -p 3 -r 0 -v 0xB900
+mii_mgr -s -p 4 -r 0 -v 0xB900
+mii_mgr -s -p 1 -r 4 -v 0x05E1
+mii_mgr -s -p 2 -r 4 -v 0x05E1
+mii_mgr -s -p 3 -r 4 -v 0x05E1
+mii_mgr -s -p 4 -r 4 -v 0x05E1
+ifconfig br0 down
+ifconfig br0 192.168.10.1 netmask 255.255.255.0 up
+killall udhcpd
+nat.sh &
+udhcpd /etc/udhcpd.conf
+mii_mgr -s -p 1 -r 0 -v 0x3100
+mii_mgr -s -p 2 -r 0 -v 0x3100
+mii_mgr -s -p 3 -r 0 -v 0x3100
+mii_mgr -s -p 4 -r 0 -v 0x3100
+mii_mgr -s -p 1 -r 4 -v 0x25E1
+mii_mgr -s -p 2 -r 4 -v 0x25E1
+mii_mgr -s -p 3 -r 4 -v 0x25E1
+mii_mgr -s -p 4 -r 4 -v 0x25E1
+hostname PELVANTO
+echo "127.0.0.1 localhost.localdomain localhost" > /etc/hosts
+echo "192.168.10.1 PELVANTO.co PELVANTO" >> /etc/hosts
+lld2d br0
+radvd.sh
+miniupnpd.sh remove
+killall -q minuupnpd
+config-igmpproxy.sh
+LINES
+expect_output_start $'[system]: mii_mgr -s -p 1 -r 0 -v 0xB900\r\n'
+expect_file /tmp/report $'status=1\n192.168.10.1/24\nHostName=PELVANTO\n'
+expect_file /etc/hosts $'127.0.0.1 localhost.localdomain localhost\n192.168.10.1 PELVANTO.co PELVANTO\n'
+expect_lines "stand-ins" "$(standin_calls)" <<'LINES'
+mii_mgr -s -p 1 -r 0 -v 0xB900
+mii_mgr -s -p 2 -r 0 -v 0xB900
+mii_mgr -s -p 3 -r 0 -v 0xB900
+mii_mgr -s -p 4 -r 0 -v 0xB900
+mii_mgr -s -p 1 -r 4 -v 0x05E1
+mii_mgr -s -p 2 -r 4 -v 0x05E1
+mii_mgr -s -p 3 -r 4 -v 0x05E1
+mii_mgr -s -p 4 -r 4 -v 0x05E1
+nat.sh
+mii_mgr -s -p 1 -r 0 -v 0x3100
+mii_mgr -s -p 2 -r 0 -v 0x3100
+mii_mgr -s -p 3 -r 0 -v 0x3100
+mii_mgr -s -p 4 -r 0 -v 0x3100
+mii_mgr -s -p 1 -r 4 -v 0x25E1
+mii_mgr -s -p 2 -r 4 -v 0x25E1
+mii_mgr -s -p 3 -r 4 -v 0x25E1
+mii_mgr -s -p 4 -r 4 -v 0x25E1
+lld2d br0
+radvd.sh
+miniupnpd.sh remove
+config-igmpproxy.sh
+LINES
+
+# Platform code 2 (ra3050x): no PHY commands, no DHCP configuration or server; the
+# rest runs. "lltdEnabled" 11 is not "1". UPnP on, IGMP proxy off.
+vr_run "${lan[@]}" --set HostName=gw --set OperationMode=2 --set dhcpEnabled=1 --set lltdEnabled=11 \
+	--set upnpEnabled=1 --set igmpEnabled=0 -- ombix_networkconfig ra3050x initlan
+expect_eq "code 2 exit status" 1 "$VR_STATUS"
+expect_log_lines ombix_networkconfig <<'LINES'
+ifconfig br0 down
+ifconfig br0 192.168.10.1 netmask 255.255.255.0 up
+killall udhcpd
+hostname gw
+echo "127.0.0.1 localhost.localdomain localhost" > /etc/hosts
+echo "192.168.10.1 gw.co gw" >> /etc/hosts
+miniupnpd.sh init
+killall -q igmpproxy
+rm -rf igmpproxyStatus
+LINES
+expect_no_file /etc/udhcpd.conf
+
+# DHCP server off: the old configuration stays, no server; "getdhcpdconfig" fails.
+# Operation mode 0 with a fixed address: multicast and default route on br0, never
+# the UPnP daemon or the IGMP proxy.
+vr_run "${lan[@]}" --set OperationMode=0 --set dhcpEnabled=0 --set LanAutoDhcp=0 \
+	--set lan_gateway=192.168.10.254 --set upnpEnabled=1 --set igmpEnabled=1 \
+	--setup 'echo old > /etc/udhcpd.conf' \
+	-- /bin/bash -c "ombix_networkconfig mtk7620 initlan; $report; ombix_networkconfig mtk7620 getdhcpdconfig > /tmp/getdhcpd; echo \"status=\$?\" >> /tmp/getdhcpd"
+expect_log_lines ombix_networkconfig <<'LINES'
+mii_mgr -s -p 1 -r 0 -v 0xB900
+mii_mgr -s -p 2 -r 0 -v 0xB900
+mii_mgr -s -p 3 -r 0 -v 0xB900
+mii_mgr -s -p 4 -r 0 -v 0xB900
+mii_mgr -s -p 1 -r 4 -v 0x05E1
+mii_mgr -s -p 2 -r 4 -v 0x05E1
+mii_mgr -s -p 3 -r 4 -v 0x05E1
+mii_mgr -s -p 4 -r 4 -v 0x05E1
+ifconfig br0 down
+ifconfig br0 192.168.10.1 netmask 255.255.255.0 up
+killall udhcpd
+mii_mgr -s -p 1 -r 0 -v 0x3100
+mii_mgr -s -p 2 -r 0 -v 0x3100
+mii_mgr -s -p 3 -r 0 -v 0x3100
+mii_mgr -s -p 4 -r 0 -v 0x3100
+mii_mgr -s -p 1 -r 4 -v 0x25E1
+mii_mgr -s -p 2 -r 4 -v 0x25E1
+mii_mgr -s -p 3 -r 4 -v 0x25E1
+mii_mgr -s -p 4 -r 4 -v 0x25E1
+hostname PELVANTO
+echo "127.0.0.1 localhost.localdomain localhost" > /etc/hosts
+echo "192.168.10.1 PELVANTO.co PELVANTO" >> /etc/hosts
+killall -q udhcpc
+route add -net 224.0.0.0 netmask 224.0.0.0 br0
+route add default gw 192.168.10.254 br0
+killall -q daemon.sh
+LINES
+expect_file /etc/udhcpd.conf $'old\n'
+expect_file /tmp/report $'status=1\n192.168.10.1/24\nHostName=PELVANTO\ndefault via 192.168.10.254 dev br0\n'
+expect_file /tmp/getdhcpd $'\r\n error msg=nothing!status=2\n'
+
+# Operation mode 0 with the LAN address by DHCP: the client starts in the background.
+vr_run "${lan[@]}" --set HostName=gw --set OperationMode=0 --set dhcpEnabled=0 --set LanAutoDhcp=1 \
+	-- ombix_networkconfig mtk7620 initlan
+expect_lines "mode 0 with DHCP, last commands" "$(sh_commands ombix_networkconfig | tail -n 3)" <<'LINES'
+killall -q udhcpc
+udhcpc -i br0 -s /sbin/udhcpc.sh -p /var/run/udhcpc.pid &
+killall -q daemon.sh
+LINES
+
+# Hostile settings: no command runs from them, no line is added to a generated file,
+# each refusal names its setting, and every other step still runs.
+vr_run --set OperationMode=0 --set LanAutoDhcp=0 --set dhcpEnabled=1 --set staticDhcpEnabled=1 \
+	--set 'lan_ipaddr=192.168.10.1;touch /tmp/injected-ip' \
+	--set 'lan_netmask=$(touch /tmp/injected-mask)' \
+	--set 'HostName=gw" >> /etc/hosts; touch /tmp/injected-host; echo "' \
+	--set 'lan_gateway=`touch /tmp/injected-gw`' \
+	--set $'dhcpStart=192.168.10.100\noption router 6.6.6.6' \
+	--set $'dhcpLease=600\nstatic_lease 02:00:00:00:00:66 192.168.10.66' \
+	--set $'staticDhcpRules=02:00:00:00:00:51,192.168.10.51\nstart 6.6.6.6;02:00:00:00:00:52,192.168.10.52' \
+	-- ombix_networkconfig mtk7620 initlan
+expect_eq "hostile: exit status" 1 "$VR_STATUS"
+for f in injected-ip injected-mask injected-host injected-gw; do
+	expect_no_file "/tmp/$f"
+done
+expect_lines "hostile: commands" "$(sh_commands ombix_networkconfig | grep -v '^mii_mgr')" <<'LINES'
+ifconfig br0 down
+killall udhcpd
+nat.sh &
+udhcpd /etc/udhcpd.conf
+echo "127.0.0.1 localhost.localdomain localhost" > /etc/hosts
+killall -q udhcpc
+route add -net 224.0.0.0 netmask 224.0.0.0 br0
+killall -q daemon.sh
+LINES
+expect_file /etc/hosts $'127.0.0.1 localhost.localdomain localhost\n'
+expect_file /etc/udhcpd.conf $'end 192.168.1.200\ninterface br0\noption subnet 255.255.255.0\noption dns 192.168.1.1 \noption router 192.168.1.1\nlease_file /var/udhcpd.leases\nstatic_lease 02:00:00:00:00:52 192.168.10.52\n'
+for key in lan_ipaddr HostName lan_gateway dhcpStart dhcpLease staticDhcpRules; do
+	grep -q "^Error: setting $key " "$VR_STDERR" || vr_fail "no refusal naming $key"
+done
+
+# A hostile netmask alone keeps the bridge address step from running.
+vr_run --set 'lan_netmask=255.255.255.0 $(touch /tmp/injected-mask)' -- ombix_networkconfig mtk7620 initlan
+expect_no_file /tmp/injected-mask
+sh_commands ombix_networkconfig | grep -q '^ifconfig br0 .* up' && vr_fail "bridge address set with a hostile netmask"
+grep -q "^Error: setting lan_netmask " "$VR_STDERR" || vr_fail "no refusal naming lan_netmask"
+
+[ "$vr_failures" = 0 ] || vr_show_run
+finish
