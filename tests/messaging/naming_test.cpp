@@ -1,0 +1,61 @@
+// Client identifiers and router topics.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "messaging/client_id.h"
+#include "messaging/topic.h"
+
+namespace {
+
+using qavo::messaging::formatClientId;
+using qavo::messaging::kTopicSize;
+using qavo::messaging::routerTopic;
+
+std::string clientId(const char *kind, pid_t pid, const char *host)
+{
+    char *id = formatClientId(kind, pid, host);
+    std::string s = id ? id : "(null)";
+    free(id);
+    return s;
+}
+
+TEST(ClientId, FitsOrIsCutTo23Characters)
+{
+    EXPECT_EQ(clientId("mosqpub", 1234, "router"), "mosqpub/1234-router");
+    EXPECT_EQ(clientId("mosqpub", 987, "livingroom-gateway"), "mosqpub/987-livingroom-");
+    // A long process id with a short host name is cut by the buffer (2 + 15 bytes).
+    EXPECT_EQ(clientId("mosqpub", 1234567, "ab"), "mosqpub/1234567-");
+    EXPECT_EQ(clientId("mosqsub", 42, ""), "mosqsub/42-");
+    EXPECT_EQ(clientId("mosqsub", 4194303, std::string(300, 'h').c_str()), "mosqsub/4194303-hhhhhhh");
+}
+
+TEST(Topic, RequestAndReplyTopics)
+{
+    char topic[kTopicSize];
+    ASSERT_TRUE(routerTopic(topic, "abc", false));
+    EXPECT_STREQ(topic, "pelvanto/router/abc");
+    ASSERT_TRUE(routerTopic(topic, "abc", true));
+    EXPECT_STREQ(topic, "pelvanto/router/abc/R");
+}
+
+TEST(Topic, WildcardsNullAndOverlongSuffixesAreRefusedNotCut)
+{
+    char topic[kTopicSize] = "old";
+    for (const char *suffix : {"a+b", "#", "lan/#", "+"}) {
+        EXPECT_FALSE(routerTopic(topic, suffix, false)) << suffix;
+        EXPECT_STREQ(topic, "");
+    }
+    EXPECT_FALSE(routerTopic(topic, nullptr, true));
+
+    // "pelvanto/router/" is 16 characters: 239 more make 255 (fits), 240 do not.
+    std::string longest(239, 's');
+    EXPECT_TRUE(routerTopic(topic, longest.c_str(), false));
+    EXPECT_EQ(std::string(topic).size(), 255u);
+    EXPECT_FALSE(routerTopic(topic, (longest + "s").c_str(), false));
+    EXPECT_FALSE(routerTopic(topic, longest.c_str(), true)) << "the reply topic is two characters longer";
+    EXPECT_STREQ(topic, "");
+}
+
+} // namespace

@@ -1,0 +1,155 @@
+// The request client's protocol, failure paths and its use of SIGALRM and the timer,
+// against a scripted broker on a loopback port.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <sys/time.h>
+
+#include "qavo/mqtt.h"
+#include "scripted_broker.h"
+
+namespace {
+
+using Script = ScriptedBroker::Script;
+using Clock = std::chrono::steady_clock;
+
+double secondsSince(Clock::time_point start)
+{
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+std::string reply() { return qvData ? qvData : "(null)"; }
+
+TEST(RequestClient, SpeaksMqtt31AndTakesTheReply)
+{
+    ScriptedBroker broker(Script::AnswerRequests, R"({"ok":1})");
+    set_QAVOInfo("127.0.0.1", broker.port(), 30);
+    auto start = Clock::now();
+    EXPECT_EQ(web_getData(nullptr, "abc", "{}"), 0);
+    EXPECT_EQ(reply(), R"({"ok":1})");
+    EXPECT_LT(secondsSince(start), 0.9) << "the reply must end the exchange at once";
+    EXPECT_EQ(web_mosq, nullptr);
+
+    // CONNECT: protocol name "MQIsdp", level 3, clean session, keepalive 30, "mosqsub/..." id.
+    std::string connect = broker.firstConnect();
+    ASSERT_GT(connect.size(), 14u);
+    EXPECT_EQ(connect.substr(2, 8), std::string("\x00\x06MQIsdp", 8));
+    EXPECT_EQ(connect[10], '\x03');
+    EXPECT_EQ(connect[11] & 0x02, 0x02);
+    EXPECT_EQ(connect.substr(12, 2), std::string("\x00\x1e", 2));
+    std::string id = connect.substr(16);
+    EXPECT_EQ(id.rfind("mosqsub/", 0), 0u) << id;
+    EXPECT_LE(id.size(), 23u);
+}
+
+TEST(RequestClient, EmptyAndZeroByteRepliesAreTexts)
+{
+    {
+        ScriptedBroker broker(Script::AnswerRequests, "");
+        set_QAVOInfo("127.0.0.1", broker.port(), 60);
+        web_getData(nullptr, "empty", "x");
+        ASSERT_NE(qvData, nullptr);
+        EXPECT_STREQ(qvData, "");
+    }
+    ScriptedBroker broker(Script::AnswerRequests, std::string("ab\0cd", 5));
+    set_QAVOInfo("127.0.0.1", broker.port(), 60);
+    web_getData(nullptr, "zero", "x");
+    EXPECT_EQ(reply(), "ab");
+}
+
+TEST(RequestClient, RefusedSuffixesAndHostsLeaveEverythingAsItWas)
+{
+    ScriptedBroker broker(Script::AnswerRequests, "first");
+    set_QAVOInfo("127.0.0.1", broker.port(), 60);
+    web_getData(nullptr, "ok", "x");
+    ASSERT_EQ(reply(), "first");
+    for (const char *suffix : {"a/+", "#", "lan#"}) {
+        web_getData(nullptr, suffix, "x");
+        EXPECT_EQ(reply(), "first") << suffix;
+    }
+    web_getData(nullptr, std::string(238, 'l').c_str(), "x");
+    EXPECT_EQ(reply(), "first") << "a reply topic over 255 characters is refused";
+    EXPECT_EQ(broker.connections(), 1) << "nothing refused may reach the broker";
+
+    set_QAVOInfo(std::string(32, 'h').c_str(), 1, 1);
+    EXPECT_STREQ(mos_conf.host, "127.0.0.1");
+    EXPECT_EQ(mos_conf.port, broker.port());
+}
+
+TEST(RequestClient, NoBrokerReturnsAtOnceAndEmptyHostMeansDefaults)
+{
+    set_QAVOInfo("", 4242, 5);
+    EXPECT_STREQ(mos_conf.host, "");
+    free(qvData);
+    qvData = nullptr;
+    // Nothing listens on 1883 on the test host's loopback in this process's view, or the
+    // exchange would be answered by someone else's broker: accept either, but fast.
+    auto start = Clock::now();
+    web_getData(nullptr, "nobody", "x");
+    EXPECT_STREQ(mos_conf.host, "127.0.0.1");
+    EXPECT_EQ(mos_conf.port, 1883);
+    EXPECT_EQ(mos_conf.keepalive, 60);
+    if (!qvData)
+        EXPECT_LT(secondsSince(start), 1.0);
+}
+
+int timerTicks;
+void countTick(int) { ++timerTicks; }
+
+// A process that runs its own interval timer keeps handler and period over an exchange,
+// and no alarm is left behind.
+TEST(RequestClient, GivesSigalrmAndTheTimerBack)
+{
+    struct sigaction own {};
+    own.sa_handler = countTick;
+    sigaction(SIGALRM, &own, nullptr);
+    itimerval period{{0, 200000}, {0, 200000}};
+    setitimer(ITIMER_REAL, &period, nullptr);
+
+    ScriptedBroker broker(Script::AnswerRequests, "r");
+    set_QAVOInfo("127.0.0.1", broker.port(), 60);
+    web_getData(nullptr, "timer", "x");
+
+    struct sigaction now {};
+    sigaction(SIGALRM, nullptr, &now);
+    EXPECT_EQ(now.sa_handler, countTick);
+    itimerval left{};
+    getitimer(ITIMER_REAL, &left);
+    EXPECT_EQ(left.it_interval.tv_usec, 200000);
+    EXPECT_GT(left.it_value.tv_usec + left.it_value.tv_sec, 0);
+    int before = timerTicks;
+    while (timerTicks < before + 2)
+        pause();
+
+    itimerval off{};
+    setitimer(ITIMER_REAL, &off, nullptr);
+    signal(SIGALRM, SIG_DFL);
+    web_getData(nullptr, "timer", "x");
+    getitimer(ITIMER_REAL, &left);
+    EXPECT_EQ(left.it_value.tv_sec + left.it_value.tv_usec, 0) << "an alarm outlived the exchange";
+}
+
+// The two ways an exchange used to wait for ever now end after 15 seconds.
+TEST(RequestClient, UnacknowledgedOrRefusedExchangesTimeOut)
+{
+    for (Script script : {Script::NeverAcknowledge, Script::RefuseAll}) {
+        ScriptedBroker broker(script);
+        set_QAVOInfo("127.0.0.1", broker.port(), 60);
+        testing::internal::CaptureStdout();
+        auto start = Clock::now();
+        web_getData(nullptr, "slow", "x");
+        double took = secondsSince(start);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), "web_timeout!\n");
+        EXPECT_EQ(reply(), R"({"error":"timeout"})");
+        EXPECT_GE(took, 14.9);
+        EXPECT_LT(took, 16.5);
+        if (script == Script::RefuseAll)
+            EXPECT_GE(broker.connections(), 10) << "refused connections are tried again each second";
+    }
+}
+
+} // namespace

@@ -1,0 +1,159 @@
+#include "scripted_broker.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+// Waits up to 100 ms for fd to become readable.
+bool readable(int fd)
+{
+    pollfd p{fd, POLLIN, 0};
+    return poll(&p, 1, 100) > 0;
+}
+
+bool readExactly(int fd, std::string &out, size_t n, const std::atomic<bool> &stop)
+{
+    while (out.size() < n) {
+        if (stop)
+            return false;
+        if (!readable(fd))
+            continue;
+        char buffer[512];
+        ssize_t got = read(fd, buffer, std::min(n - out.size(), sizeof buffer));
+        if (got <= 0)
+            return false;
+        out.append(buffer, static_cast<size_t>(got));
+    }
+    return true;
+}
+
+// One whole packet: fixed header byte, remaining length, body.
+bool readPacket(int fd, std::string &packet, const std::atomic<bool> &stop)
+{
+    packet.clear();
+    if (!readExactly(fd, packet, 1, stop))
+        return false;
+    size_t length = 0, shift = 0;
+    unsigned char byte;
+    do {
+        if (!readExactly(fd, packet, packet.size() + 1, stop))
+            return false;
+        byte = static_cast<unsigned char>(packet.back());
+        length |= size_t(byte & 127) << shift;
+        shift += 7;
+    } while (byte & 128);
+    return readExactly(fd, packet, packet.size() + length, stop);
+}
+
+void send(int fd, const std::string &bytes) { (void)!write(fd, bytes.data(), bytes.size()); }
+
+std::string remainingLength(size_t n)
+{
+    std::string s;
+    do {
+        unsigned char byte = n % 128;
+        n /= 128;
+        s += static_cast<char>(n ? byte | 128 : byte);
+    } while (n);
+    return s;
+}
+
+std::string utf8(const std::string &text)
+{
+    return std::string{static_cast<char>(text.size() >> 8), static_cast<char>(text.size() & 255)} + text;
+}
+
+size_t headerLength(const std::string &packet)
+{
+    size_t i = 1;
+    while (static_cast<unsigned char>(packet[i]) & 128)
+        ++i;
+    return i + 1;
+}
+
+} // namespace
+
+ScriptedBroker::ScriptedBroker(Script script, std::string reply) : script_(script), reply_(std::move(reply))
+{
+    listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(listener_, reinterpret_cast<sockaddr *>(&address), sizeof address);
+    listen(listener_, 8);
+    socklen_t size = sizeof address;
+    getsockname(listener_, reinterpret_cast<sockaddr *>(&address), &size);
+    port_ = ntohs(address.sin_port);
+    thread_ = std::thread([this] { serve(); });
+}
+
+ScriptedBroker::~ScriptedBroker()
+{
+    stop_ = true;
+    thread_.join();
+    close(listener_);
+}
+
+std::string ScriptedBroker::firstConnect()
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return firstConnect_;
+}
+
+void ScriptedBroker::serve()
+{
+    while (!stop_) {
+        if (!readable(listener_))
+            continue;
+        int fd = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+        if (fd < 0)
+            continue;
+        ++connections_;
+        session(fd);
+        close(fd);
+    }
+}
+
+void ScriptedBroker::session(int fd)
+{
+    std::string packet;
+    while (readPacket(fd, packet, stop_)) {
+        switch (static_cast<unsigned char>(packet[0]) & 0xf0) {
+        case 0x10: { // CONNECT
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                if (firstConnect_.empty())
+                    firstConnect_ = packet;
+            }
+            send(fd, std::string("\x20\x02\x00", 3) + (script_ == Script::RefuseAll ? '\x05' : '\x00'));
+            if (script_ == Script::RefuseAll)
+                return;
+            break;
+        }
+        case 0x80: { // SUBSCRIBE: acknowledge its message id with QoS 0 granted
+            if (script_ == Script::NeverAcknowledge)
+                break;
+            size_t body = headerLength(packet);
+            send(fd, std::string("\x90\x03", 2) + packet.substr(body, 2) + '\x00');
+            break;
+        }
+        case 0x30: { // PUBLISH QoS 0: answer on the reply topic
+            size_t body = headerLength(packet);
+            size_t topicLength = size_t(static_cast<unsigned char>(packet[body])) << 8 |
+                                 static_cast<unsigned char>(packet[body + 1]);
+            std::string topic = packet.substr(body + 2, topicLength);
+            std::string content = utf8(topic + "/R") + reply_;
+            send(fd, "\x30" + remainingLength(content.size()) + content);
+            break;
+        }
+        case 0xe0: // DISCONNECT
+            return;
+        default: // PINGREQ and anything else: ignored
+            break;
+        }
+    }
+}
