@@ -1,0 +1,76 @@
+#!/bin/bash
+# "doMount" with /proc/partitions fixtures: numbered sd partitions only, the mount
+# list's substring match, one signal after any candidate, names too long for the
+# buffer skipped, a hostile name quoted, and an unreadable partition list.
+source "$QAVO_SOURCE_DIR/sim/testlib.sh"
+
+fixtures=$(mktemp -d "$vr_runs/fixtures.XXXX")
+partitions() { # partitions DIR NAME... : a /proc/partitions fixture listing the names
+	mkdir -p "$1"
+	local dir=$1 n=0 name
+	shift
+	{
+		printf 'major minor  #blocks  name\n\n'
+		printf '  31        0       4096 mtdblock0\n'
+		for name in "$@"; do
+			n=$((n + 1))
+			printf '   8       %2d    7812500 %s\n' "$n" "$name"
+		done
+	} > "$dir/partitions"
+}
+
+# No USB disk (a whole disk without partitions is none): nothing at all.
+partitions "$fixtures/none" sdb
+vr_run --proc-fixture "$fixtures/none" -- ombix_networkconfig mtk7620 doMount
+expect_eq "no disk: status" 1 "$VR_STATUS"
+expect_eq "no disk: commands" "" "$(sh_commands ombix_networkconfig)"
+
+# sda1 counts as mounted under /media/sda10; sdb1 and sdb2 are not mounted: two
+# mount commands, then one signal.
+partitions "$fixtures/two" sda sda1 sdb sdb1 sdb2 sda0
+vr_run --proc-fixture "$fixtures/two" --setup 'mkdir -p /media/sda10 && mount -t tmpfs media /media/sda10' \
+	-- ombix_networkconfig mtk7620 doMount
+expect_log_lines ombix_networkconfig <<'LINES'
+cat /proc/mounts | grep media
+cat /proc/mounts | grep media
+automount.sh sdb1 nosig
+cat /proc/mounts | grep media
+automount.sh sdb2 nosig
+killall -SIGTTIN qavo_sub
+LINES
+expect_lines "mount script calls" "$(standin_calls automount.sh)" <<'LINES'
+automount.sh sdb1 nosig
+automount.sh sdb2 nosig
+LINES
+
+# Every candidate mounted already: no mount command, the signal still goes out.
+partitions "$fixtures/mounted" sda sda1
+vr_run --proc-fixture "$fixtures/mounted" --setup 'mkdir -p /media/sda1 && mount -t tmpfs media /media/sda1' \
+	-- ombix_networkconfig mtk7620 doMount
+expect_log_lines ombix_networkconfig <<'LINES'
+cat /proc/mounts | grep media
+killall -SIGTTIN qavo_sub
+LINES
+
+# A name longer than 14 characters is skipped with a message; a hostile name that fits
+# reaches the mount script as one quoted word and runs nothing.
+partitions "$fixtures/odd" sdc1xxxxxxxxxxxxxxxxxxxxxxx 'sdc1$(reboot)'
+vr_run --proc-fixture "$fixtures/odd" -- ombix_networkconfig mtk7620 doMount
+expect_log_lines ombix_networkconfig <<'LINES'
+cat /proc/mounts | grep media
+automount.sh 'sdc1$(reboot)' nosig
+killall -SIGTTIN qavo_sub
+LINES
+expect_lines "hostile name: stand-ins" "$(standin_calls)" <<'LINES'
+automount.sh sdc1$(reboot) nosig
+LINES
+grep -q 'sdc1xxxxxxxxxx.*skipped' "$VR_STDERR" || vr_fail "no message for the long name"
+
+# A partition list that cannot be read: nothing mounted, the tool ends normally.
+mkdir -p "$fixtures/unreadable/partitions"
+vr_run --static-proc "$fixtures/unreadable" -- ombix_networkconfig mtk7620 doMount
+expect_eq "unreadable list: status" 1 "$VR_STATUS"
+expect_eq "unreadable list: commands" "" "$(sh_commands ombix_networkconfig)"
+
+[ "$vr_failures" = 0 ] || vr_show_run
+finish
