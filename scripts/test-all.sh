@@ -12,3 +12,13 @@ ctest --preset default -j2
 cmake --preset asan >/dev/null
 cmake --build --preset asan -j2
 ctest --preset asan -j2
+
+# Router build: mipsel, every unit test under qemu (the virtual router's system tests
+# run on the host builds only).
+scripts/mipsel-sysroot.sh
+cmake --preset mipsel >/dev/null
+cmake --build --preset mipsel -j2
+ctest --preset mipsel -j2
+
+# Footprint of the router build and peak memory per program: a report, never a failure.
+bench/footprint.sh || echo "footprint report failed (not a test failure)"
