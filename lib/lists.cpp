@@ -22,6 +22,8 @@ std::string_view itemAt(const char *begin, char delimiter)
 // Appends text to the result; the limits of setNthValue guarantee it fits.
 void append(char *result, size_t &length, std::string_view text)
 {
+    if (text.empty())
+        return; // an item past the end of the list has no text at all
     memcpy(result + length, text.data(), text.size());
     length += text.size();
 }

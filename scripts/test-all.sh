@@ -22,3 +22,6 @@ ctest --preset mipsel -j2
 
 # Footprint of the router build and peak memory per program: a report, never a failure.
 bench/footprint.sh || echo "footprint report failed (not a test failure)"
+
+# Each fuzz target for a short bounded time (tests/fuzz/run.sh 600 for a long run).
+tests/fuzz/run.sh 10
