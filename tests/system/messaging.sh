@@ -1,0 +1,48 @@
+#!/bin/bash
+# The messaging layer against the real broker inside the virtual router: no broker,
+# then the broker scenarios of messaging_broker_test, the wire level in the broker's log,
+# and the example subscriber qavo_sub answering requests and reporting signals.
+source "$QAVO_SOURCE_DIR/sim/testlib.sh"
+driver=$QAVO_BUILD_DIR/tests/system/messaging_broker_test
+
+vr_run --bind "$QAVO_BUILD_DIR" -- bash -c '
+	exec 2>&1
+	echo "== no broker"
+	start=$EPOCHREALTIME; qavo_webreq abc x; echo "status $? fast $(awk -v a=$start -v b=$EPOCHREALTIME "BEGIN { print (b - a < 1) }")"
+	printf "listener 1883 127.0.0.1\nallow_anonymous true\npersistence false\nlog_dest file /tmp/broker.log\nlog_type all\n" > /tmp/test-broker.conf
+	qv_broker -c /tmp/test-broker.conf -d
+	for i in $(seq 50); do (exec 3<>/dev/tcp/127.0.0.1/1883) 2>/dev/null && break; sleep 0.1; done
+	echo "== driver"
+	'"$driver"' > /tmp/driver.out 2>&1; echo "driver status $?"
+	echo "== qavo_sub"
+	qavo_sub -h 127.0.0.1 -t "pelvanto/router/#" > /tmp/qavo_sub.out 2>&1 &
+	sleep 0.3
+	qavo_webreq echo "{\"x\":1}"
+	qavo_webreq setcfg "{\"HostName\":\"den\",\"wtime\":\"3\",\"reserv\":\"r\"}" | tr -d "\t\n"; echo
+	qavo_webreq getcfg "{\"keys\":[\"HostName\",\"NoSuchKey\"]}"
+	qavo_webreq getcfg "not json" | tr -d "\t\n"; echo
+	qavo_webreq lan "{}" | tr -d "\t\n"; echo
+	killall -TSTP qavo_sub; sleep 0.2; killall -TTIN qavo_sub; sleep 0.2
+	killall qavo_sub; sleep 0.2
+	cat /tmp/qavo_sub.out
+	cp /tmp/driver.out /tmp/broker.log /.vrouter/log/
+'
+driver_out=$(cat "$VR_STATE/log/driver.out" 2> /dev/null)
+grep -q '\[  PASSED  \] 7 tests' <<< "$driver_out" || vr_fail "broker scenarios: $driver_out"
+expect_lines "messaging run" "$(cat "$VR_STDOUT")" << 'EOF2'
+== no broker
+(no reply: broker not reachable)
+status 1 fast 1
+== driver
+driver status 0
+== qavo_sub
+{"x":1}
+{"success":true,"error":null,"lan_ip":"192.168.1.1","wtime":"3","reserv":"r"}
+{"HostName":"den","NoSuchKey":"0"}
+{"success":false,"error":"request is not a JSON object"}
+{"success":false,"error":"unknown module"}
+[qavo_sub] SIGTSTP: the static WAN is up
+[qavo_sub] SIGTTIN: disk partitions were found
+EOF2
+grep -q "as mosqsub/.* (p1, c1, k60)" "$VR_STATE/log/broker.log" || vr_fail "no MQTT 3.1 request client in the broker log"
+finish
