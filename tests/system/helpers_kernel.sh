@@ -1,0 +1,35 @@
+#!/bin/bash
+# The helper library's kernel queries, role wrappers and lookups inside the virtual
+# router: real interfaces (the WAN veth, the bridge, a down veth pair with a known MAC),
+# a neighbour and a default route made by --setup, resolver files, and /proc/mtd with a
+# Factory partition from fixtures.
+source "$QAVO_SOURCE_DIR/sim/testlib.sh"
+
+probe=$QAVO_BUILD_DIR/tests/helpers/helpers_router_kernel_test
+fixtures=$(mktemp -d "$vr_runs/fixtures.XXXX")
+
+vr_run --bind "$QAVO_BUILD_DIR" --set OperationMode=1 --set wanConnectionMode=PPPOE \
+	--setup 'ip link add vt0 type veth peer name vt1
+		ip link set vt0 address 02:00:00:00:00:0a
+		ip addr add 192.168.7.1/16 dev vt0
+		ip link set vt1 up
+		ip route add default via 10.0.2.2
+		ip neigh add 10.0.2.7 lladdr 00:11:22:33:44:55 dev eth2.2' \
+	-- "$probe" --gtest_filter='Router.*' --gtest_fail_if_no_test_run 2>/dev/null
+expect_eq "interfaces, roles and lookups (stdout: $VR_STDOUT)" 0 "$VR_STATUS"
+grep -q '\[  SKIPPED' "$VR_STDOUT" && vr_fail "cases skipped inside the router"
+
+mkdir -p "$fixtures/proc" "$fixtures/dev"
+cat > "$fixtures/proc/mtd" <<'MTD'
+dev:    size   erasesize  name
+mtd0: 01000000 00010000 "ALL"
+mtd1: 00030000 00010000 "Bootloader"
+mtd2: 00010000 00010000 "Factory"
+MTD
+{ head -c 46 /dev/zero; printf '\x00\x0c\x43\x76\x20\x9a'; head -c 64 /dev/zero; } > "$fixtures/dev/mtd2"
+vr_run --bind "$QAVO_BUILD_DIR" --static-proc "$fixtures/proc" --dev-fixture "$fixtures/dev" \
+	-- "$probe" --gtest_filter='Flash.*'
+expect_eq "flash facts (stdout: $VR_STDOUT)" 0 "$VR_STATUS"
+grep -q '\[  SKIPPED' "$VR_STDOUT" && vr_fail "cases skipped inside the router"
+
+finish
