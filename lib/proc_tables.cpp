@@ -22,7 +22,7 @@ std::string_view nextWord(std::string_view &text)
     size_t end = start;
     while (end < text.size() && !isBlank(text[end]))
         ++end;
-    std::string_view word = text.substr(start, end - start);
+    std::string_view word(text.data() + start, end - start);
     text.remove_prefix(end);
     return word;
 }
@@ -161,7 +161,8 @@ int flashSizeMiB(std::string_view dump)
     constexpr size_t kDigitsOffset = 6;
     if (at == std::string_view::npos || at + kDigitsOffset >= dump.size())
         return 0;
-    std::string_view digits = dump.substr(at + kDigitsOffset, 3);
+    size_t available = dump.size() - (at + kDigitsOffset);
+    std::string_view digits(dump.data() + at + kDigitsOffset, available < 3 ? available : 3);
     char text[4] = "";
     memcpy(text, digits.data(), digits.size());
     text[digits.size()] = '\0';

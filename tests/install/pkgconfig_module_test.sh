@@ -1,7 +1,7 @@
 #!/bin/sh
 # pkgconfig_module_test.sh BUILD_DIR PREFIX "CC CFLAGS" "LDFLAGS" [EMULATOR...]
 # Installs BUILD_DIR into PREFIX, checks the router's file tree, compiles every public
-# header alone as C, builds module_example.c with nothing but
+# header alone as C, checks that no program or library needs a C++ runtime, builds module_example.c with nothing but
 # `pkg-config --cflags --libs qavo` from the installed tree, and runs it (through
 # EMULATOR when given, for a cross build).
 # REQUIRED_FILES (environment): paths, relative to PREFIX, that must be installed.
@@ -16,6 +16,13 @@ rm -rf "$prefix"
 cmake --install "$build" --prefix "$prefix" >/dev/null
 for f in ${REQUIRED_FILES:-}; do
 	[ -e "$prefix/$f" ] || fail "install tree lacks $f"
+done
+
+# The router has no room for a C++ runtime: nothing we ship may need one.
+for f in "$prefix"/bin/* "$prefix"/lib/*.so*; do
+	[ -f "$f" ] || continue
+	needs=$(readelf -d "$f" 2>/dev/null | grep -E 'NEEDED.*(libstdc\+\+|libgcc_s)' || true)
+	[ -z "$needs" ] || fail "$f needs a C++ runtime: $needs"
 done
 
 # Only the installed tree may answer: no other .pc files, no sysroot prefixing.
