@@ -11,18 +11,12 @@
 #include <unistd.h>
 
 #include "qavo/files.h"
+#include "tests/support/test_files.h"
+
+using qavo::test::readFile;
+using qavo::test::writeFile;
 
 namespace {
-
-std::string readFile(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void writeFile(const std::string &path, const std::string &text) { std::ofstream(path, std::ios::binary) << text; }
 
 class Files : public ::testing::Test {
 protected:

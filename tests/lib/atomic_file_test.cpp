@@ -11,18 +11,13 @@
 #include <unistd.h>
 
 #include "lib/atomic_file.h"
+#include "tests/support/test_files.h"
+
+using qavo::test::readFile;
 
 using namespace qavo::quote;
 
 namespace {
-
-std::string readFile(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 int entries(const std::string &dir)
 {

@@ -15,16 +15,12 @@
 #include <unistd.h>
 
 #include "qavo/runner.h"
+#include "tests/support/test_files.h"
+
+using qavo::test::readFile;
+using qavo::test::TempDir;
 
 namespace {
-
-std::string readFile(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 // Runs body in a child whose standard output goes to a file; returns that file's content.
 template <typename Body>
@@ -46,20 +42,6 @@ std::string stdoutOfChild(Body body)
     unlink(path);
     return out;
 }
-
-class TempDir {
-public:
-    TempDir()
-    {
-        char templ[] = "/tmp/qavo-test-XXXXXX";
-        path_ = mkdtemp(templ);
-    }
-    ~TempDir() { std::system(("rm -rf " + path_).c_str()); }
-    const std::string &path() const { return path_; }
-
-private:
-    std::string path_;
-};
 
 } // namespace
 

@@ -31,7 +31,7 @@ protected:
     std::string write()
     {
         EXPECT_TRUE(writeUdhcpdFile(path_.c_str(), "br0"));
-        return readFile(path_);
+        return qavo::test::readFile(path_);
     }
 
     std::string path_;

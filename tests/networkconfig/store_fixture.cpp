@@ -2,8 +2,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "nvram.h"
 
@@ -26,12 +24,4 @@ void StoreTest::TearDown()
 void StoreTest::set(const char *key, const std::string &value)
 {
     ASSERT_EQ(nvram_bufset(0, key, value.c_str()), 0) << key;
-}
-
-std::string StoreTest::readFile(const std::string &path) const
-{
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream contents;
-    contents << file.rdbuf();
-    return contents.str();
 }

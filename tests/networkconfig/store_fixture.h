@@ -5,13 +5,14 @@
 
 #include <string>
 
+#include "tests/support/test_files.h"
+
 class StoreTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
 
     static void set(const char *key, const std::string &value);
-    std::string readFile(const std::string &path) const;
 
     std::string root_;
 };

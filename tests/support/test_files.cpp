@@ -1,0 +1,37 @@
+#include "tests/support/test_files.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace qavo::test {
+
+std::string readFile(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+void writeFile(const std::string &path, const std::string &text)
+{
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+TempDir::TempDir(const char *prefix)
+{
+    std::string pattern = "/tmp/" + std::string(prefix) + "-XXXXXX";
+    if (mkdtemp(pattern.data()))
+        path_ = pattern;
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ignored;
+    if (!path_.empty())
+        std::filesystem::remove_all(path_, ignored);
+}
+
+} // namespace qavo::test
