@@ -27,6 +27,7 @@ mosquitto *newClient(const char *kind, void *userdata)
         return nullptr;
     }
     mosquitto_int_option(client, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V31);
+    mosquitto_int_option(client, MOSQ_OPT_TCP_NODELAY, 1);
     return client;
 }
 

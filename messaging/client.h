@@ -31,7 +31,7 @@ private:
 };
 
 // A clean-session client with identifier kind/<pid>-<host>, set to MQTT 3.1 ("MQIsdp",
-// level 3). On failure prints "Error: Out of memory." or "Error: Invalid id." on standard
+// level 3), sending small packets at once (TCP_NODELAY). On failure prints "Error: Out of memory." or "Error: Invalid id." on standard
 // error as the cause was and returns null.
 mosquitto *newClient(const char *kind, void *userdata);
 

@@ -107,6 +107,7 @@ int main(int argc, char **argv)
         return 1;
     }
     mosquitto_int_option(client, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V31);
+    mosquitto_int_option(client, MOSQ_OPT_TCP_NODELAY, 1);
     mosquitto_connect_callback_set(client, onConnect);
     mosquitto_message_callback_set(client, onMessage);
 
