@@ -28,7 +28,7 @@ vr_run --bind "$QAVO_BUILD_DIR" -- bash -c '
 	cp /tmp/driver.out /tmp/broker.log /.vrouter/log/
 '
 driver_out=$(cat "$VR_STATE/log/driver.out" 2> /dev/null)
-grep -q '\[  PASSED  \] 7 tests' <<< "$driver_out" || vr_fail "broker scenarios: $driver_out"
+grep -q '\[  PASSED  \] 8 tests' <<< "$driver_out" || vr_fail "broker scenarios: $driver_out"
 expect_lines "messaging run" "$(cat "$VR_STDOUT")" << 'EOF2'
 == no broker
 (no reply: broker not reachable)

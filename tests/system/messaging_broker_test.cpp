@@ -251,6 +251,43 @@ TEST(Broker, OneShotPublishing)
     EXPECT_EQ(pub_msg("no.such.host.invalid", "pelvanto/router/x", "y"), MOSQ_ERR_EAI);
 }
 
+std::string commandOutput(const std::string &command)
+{
+    std::string out;
+    FILE *pipe = popen(command.c_str(), "r");
+    char buffer[256];
+    while (pipe && fgets(buffer, sizeof buffer, pipe))
+        out += buffer;
+    if (pipe)
+        pclose(pipe);
+    return out;
+}
+
+// The stored digest is md5sum's digest of the lower-case MAC text of br0, whatever the
+// case the address was set with, and it follows the address.
+TEST(Identity, DigestOfTheLanAddress)
+{
+    char stored[128] = "untouched";
+    unlink("/var/qavomd5");
+    EXPECT_EQ(getQavoMD5(stored), -1);
+    EXPECT_STREQ(stored, "untouched");
+
+    std::string digests[2];
+    int i = 0;
+    for (const char *mac : {"00:11:22:AA:BB:CC", "00:11:22:aa:bb:cd"}) {
+        ASSERT_EQ(system(("ip link set br0 address " + std::string(mac)).c_str()), 0);
+        Mqtt_mac_md5();
+        std::string lower = commandOutput("printf %s \"$(cat /sys/class/net/br0/address)\" | md5sum");
+        ASSERT_EQ(getQavoMD5(stored), 0);
+        EXPECT_EQ(std::string(stored), lower.substr(0, 32)) << mac;
+        EXPECT_EQ(commandOutput("wc -c < /var/qavomd5"), "32\n") << "no line end";
+        digests[i++] = stored;
+    }
+    EXPECT_EQ(digests[0], commandOutput("printf %s 00:11:22:aa:bb:cc | md5sum").substr(0, 32))
+        << "upper-case letters are folded before hashing";
+    EXPECT_NE(digests[0], digests[1]);
+}
+
 // 1000 exchanges: under the sanitizer build any leak fails the run at exit; here the
 // resident size must stay flat after the first hundred.
 TEST(Broker, ThousandExchangesKeepMemoryFlat)
