@@ -300,7 +300,11 @@ TEST(Broker, ThousandExchangesKeepMemoryFlat)
         if (i == 99)
             after100 = residentKilobytes();
     }
+#if defined(__SANITIZE_ADDRESS__)
+    (void)after100; // the sanitizer keeps freed memory in quarantine: its leak check at exit decides
+#else
     EXPECT_LT(residentKilobytes() - after100, 256) << "kB grown over 900 exchanges";
+#endif
 }
 
 } // namespace
