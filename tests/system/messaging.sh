@@ -1,7 +1,8 @@
 #!/bin/bash
 # The messaging layer against the real broker inside the virtual router: no broker,
 # then the broker scenarios of messaging_broker_test, the wire level in the broker's log,
-# and the example subscriber qavo_sub answering requests and reporting signals.
+# and the example subscriber qavo_sub answering requests and reporting signals. The
+# success reply carries the stored LAN address in mode 1 and br0's live one in modes 0, 2.
 source "$QAVO_SOURCE_DIR/sim/testlib.sh"
 driver=$QAVO_BUILD_DIR/tests/system/messaging_broker_test
 
@@ -20,6 +21,9 @@ vr_run --bind "$QAVO_BUILD_DIR" -- bash -c '
 	qavo_webreq echo "{\"x\":1}"
 	qavo_webreq setcfg "{\"HostName\":\"den\",\"wtime\":\"3\",\"reserv\":\"r\"}" | tr -d "\t\n"; echo
 	qavo_webreq getcfg "{\"keys\":[\"HostName\",\"NoSuchKey\"]}"
+	ip addr add 10.9.8.7/24 dev br0
+	qavo_webreq setcfg "{\"OperationMode\":\"0\"}" | grep lan_ip
+	qavo_webreq setcfg "{\"OperationMode\":\"2\"}" | grep lan_ip
 	qavo_webreq getcfg "not json" | tr -d "\t\n"; echo
 	qavo_webreq lan "{}" | tr -d "\t\n"; echo
 	killall -TSTP qavo_sub; sleep 0.2; killall -TTIN qavo_sub; sleep 0.2
@@ -39,6 +43,8 @@ driver status 0
 {"x":1}
 {"success":true,"error":null,"lan_ip":"192.168.1.1","wtime":"3","reserv":"r"}
 {"HostName":"den","NoSuchKey":"0"}
+	"lan_ip":	"10.9.8.7",
+	"lan_ip":	"10.9.8.7",
 {"success":false,"error":"request is not a JSON object"}
 {"success":false,"error":"unknown module"}
 [qavo_sub] SIGTSTP: the static WAN is up

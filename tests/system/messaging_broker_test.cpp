@@ -271,6 +271,9 @@ TEST(Identity, DigestOfTheLanAddress)
     unlink("/var/qavomd5");
     EXPECT_EQ(getQavoMD5(stored), -1);
     EXPECT_STREQ(stored, "untouched");
+    ASSERT_EQ(system(": > /var/qavomd5"), 0);
+    EXPECT_EQ(getQavoMD5(stored), -1) << "an empty file holds no digest";
+    EXPECT_STREQ(stored, "");
 
     std::string digests[2];
     int i = 0;
