@@ -1,7 +1,6 @@
 // Starts the setting-module subscriber in the background.
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 #include "lib/quote.h"
 #include "qavo/mqtt.h"
@@ -14,12 +13,8 @@ extern "C" int qv_sub(const char *host, const char *suffix)
         return -1;
     }
     char command[256];
-    // The whole tree, as the boot asks for it: "#" inside a word is literal for the shell,
-    // so the command keeps its usual form. Any other suffix is quoted where it needs it.
-    bool ok = strcmp(suffix, "#") == 0
-                  ? quote::format(quote::Syntax::Shell, command, "qavo_sub -h %s -t pelvanto/router/# &",
-                                  {quote::text("broker host", host)})
-                  : quote::format(quote::Syntax::Shell, command, "qavo_sub -h %s -t pelvanto/router/%s &",
-                                  {quote::text("broker host", host), quote::text("topic suffix", suffix)});
-    return ok ? system(command) : -1;
+    if (!quote::format(quote::Syntax::Shell, command, "qavo_sub -h %s -t pelvanto/router/%s &",
+                       {quote::text("broker host", host), quote::text("topic suffix", suffix)}))
+        return -1;
+    return system(command);
 }
