@@ -14,7 +14,9 @@ target_link_libraries(qavo_product INTERFACE qavo_warnings)
 target_compile_options(qavo_product INTERFACE
   $<$<COMPILE_LANGUAGE:CXX>:-fno-exceptions -fno-rtti -fno-threadsafe-statics>
   -fvisibility=hidden -ffunction-sections -fdata-sections)
-target_link_options(qavo_product INTERFACE -Wl,--gc-sections -Wl,--as-needed)
+# libgcc is linked statically: the few helpers 32-bit targets need (64-bit division) are
+# copied in, and the router carries no libgcc_s.
+target_link_options(qavo_product INTERFACE -Wl,--gc-sections -Wl,--as-needed -static-libgcc)
 target_include_directories(qavo_product INTERFACE
   ${PROJECT_SOURCE_DIR}/include ${PROJECT_SOURCE_DIR})
 
