@@ -1,6 +1,7 @@
 #include "lib/quote.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "lib/validate.h"
 
@@ -172,7 +173,7 @@ void Builder::emitShell(std::string_view v)
     switch (quote_) {
     case Quote::None: {
         // '#' starts a comment only at the beginning of a word.
-        bool midWord = length_ > 0 && out_[length_ - 1] != ' ' && out_[length_ - 1] != '\t';
+        bool midWord = length_ > 0 && !strchr(" \t\n;&|()<>", out_[length_ - 1]);
         bool plain = true;
         for (size_t i = 0; i < v.size(); ++i)
             plain = plain && (shellPlain(v[i]) || (v[i] == '#' && (i > 0 || midWord)));

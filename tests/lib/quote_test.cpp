@@ -62,6 +62,8 @@ TEST(QuoteShell, HashIsPlainInsideAWordOnly)
     EXPECT_STREQ("x a#b", line);
     ASSERT_TRUE(format(Syntax::Shell, line, "x %s", {text("v", "#a")}));
     EXPECT_STREQ("x '#a'", line);
+    ASSERT_TRUE(format(Syntax::Shell, line, "true;%s", {text("v", "#a")}));
+    EXPECT_STREQ("true;'#a'", line);
 }
 
 TEST(QuoteShell, EmptyValueStaysEmptyAndPercentIsLiteral)
