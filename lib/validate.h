@@ -9,7 +9,7 @@
 
 namespace qavo::validate {
 
-// Dotted quad of four decimal parts 0-255, no leading zeros (inet_aton reads "010" as 8).
+// Dotted quad of four decimal numbers 0-255, no leading zeros (inet_aton reads "010" as 8).
 bool isIpv4(std::string_view text, uint32_t *hostOrder = nullptr);
 // An IPv4 address whose ones are contiguous from the top (0.0.0.0 to 255.255.255.255).
 bool isNetmask(std::string_view text);

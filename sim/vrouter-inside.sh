@@ -122,9 +122,9 @@ make_network() {
 	ip addr add 10.0.2.15/24 dev eth2.2
 	ip link set eth2.2p up
 	ip link set eth2.2 up
-	local spec name mac
-	for spec in ra0=00:0c:43:76:20:00 apcli0=00:0c:43:76:20:10 apclii0=00:0c:43:76:20:11; do
-		name=${spec%%=*} mac=${spec#*=}
+	local tap name mac
+	for tap in ra0=00:0c:43:76:20:00 apcli0=00:0c:43:76:20:10 apclii0=00:0c:43:76:20:11; do
+		name=${tap%%=*} mac=${tap#*=}
 		ip tuntap add dev "$name" mode tap
 		ip link set "$name" address "$mac"
 		ip link set "$name" up
