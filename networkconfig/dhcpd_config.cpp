@@ -22,6 +22,14 @@ namespace q = qavo::quote;
 constexpr int kLeaseRecordSize = 128;
 constexpr int kLeaseFieldSize = 50;
 
+// A stored value of the given kind; an empty one is still written as an empty field,
+// as the file has always been written.
+q::Value stored(const char *key, q::Kind kind)
+{
+    const char *value = setting(0, key);
+    return {key, value, value[0] == '\0' ? q::Kind::Line : kind, 0};
+}
+
 bool staticLeasesEnabled()
 {
     // Read through nvram_get, the store's second reader, as the server side always has.
@@ -44,7 +52,7 @@ void writeStaticLeases(qavo::AtomicFile &file)
             continue;
         if (enabled)
             file.write(Syntax::Plain, "static_lease %s %s\n",
-                       {q::line("staticDhcpRules", mac), q::line("staticDhcpRules", ip)});
+                       {q::mac("staticDhcpRules", mac), q::ipv4("staticDhcpRules", ip)});
     }
 }
 
@@ -57,15 +65,16 @@ bool writeUdhcpdFile(const char *path, const char *ifname)
         fputs("\r\nopen udhcpd  config file error", stdout);
         return false;
     }
-    // Each write leaves out only its own line when a value is refused.
-    file.write(Syntax::Plain, "start %s\n", {q::line("dhcpStart", setting(0, "dhcpStart"))});
-    file.write(Syntax::Plain, "end %s\n", {q::line("dhcpEnd", setting(0, "dhcpEnd"))});
+    // Each write leaves out only its own line when a value is refused: one that is not
+    // of its kind, or that would break its line.
+    file.write(Syntax::Plain, "start %s\n", {stored("dhcpStart", q::Kind::Ipv4)});
+    file.write(Syntax::Plain, "end %s\n", {stored("dhcpEnd", q::Kind::Ipv4)});
     file.write(Syntax::Plain, "interface %s\n", {q::ifname("interface", ifname)});
-    file.write(Syntax::Plain, "option subnet %s\n", {q::line("dhcpMask", setting(0, "dhcpMask"))});
+    file.write(Syntax::Plain, "option subnet %s\n", {stored("dhcpMask", q::Kind::Netmask)});
     file.write(Syntax::Plain, "option dns %s %s\n",
-               {q::line("dhcpPriDns", setting(0, "dhcpPriDns")), q::line("dhcpSecDns", setting(0, "dhcpSecDns"))});
-    file.write(Syntax::Plain, "option router %s\n", {q::line("dhcpGateway", setting(0, "dhcpGateway"))});
-    file.write(Syntax::Plain, "option lease %s\n", {q::line("dhcpLease", setting(0, "dhcpLease"))});
+               {stored("dhcpPriDns", q::Kind::Ipv4), stored("dhcpSecDns", q::Kind::Ipv4)});
+    file.write(Syntax::Plain, "option router %s\n", {stored("dhcpGateway", q::Kind::Ipv4)});
+    file.write(Syntax::Plain, "option lease %s\n", {stored("dhcpLease", q::Kind::Decimal)});
     file.write(Syntax::Plain, "lease_file /var/udhcpd.leases\n");
     writeStaticLeases(file);
     if (!file.commit()) {

@@ -103,6 +103,59 @@ TEST_F(UdhcpdConfig, ALineBreakInAnySettingDropsOnlyItsOwnLine)
     }
 }
 
+TEST_F(UdhcpdConfig, AValueNotOfItsKindDropsOnlyItsOwnLine)
+{
+    struct Case {
+        const char *key;
+        const char *wrong;
+        const char *droppedLine;
+    } cases[] = {
+        {"dhcpStart", "192.168.10.100 option", "start 192.168.10.100\n"},
+        {"dhcpEnd", "192.168.10.300", "end 192.168.10.200\n"},
+        {"dhcpMask", "255.0.255.0", "option subnet 255.255.255.0\n"},
+        {"dhcpPriDns", "dns.example", "option dns 192.168.10.1 8.8.8.8\n"},
+        {"dhcpSecDns", "8.8.8.8 9.9.9.9", "option dns 192.168.10.1 8.8.8.8\n"},
+        {"dhcpGateway", "-1.2.3.4", "option router 192.168.10.1\n"},
+        {"dhcpLease", "1 day", "option lease 86400\n"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.key);
+        set(c.key, c.wrong);
+        testing::internal::CaptureStderr();
+        std::string file = write();
+        std::string err = testing::internal::GetCapturedStderr();
+        std::string expected = kFixedLines;
+        expected.erase(expected.find(c.droppedLine), strlen(c.droppedLine));
+        EXPECT_EQ(file, expected);
+        EXPECT_NE(err.find(std::string("Error: setting ") + c.key), std::string::npos) << err;
+        TearDown();
+        SetUp();
+    }
+}
+
+TEST_F(UdhcpdConfig, EmptySettingsLeaveEmptyFields)
+{
+    for (const char *key : {"dhcpStart", "dhcpEnd", "dhcpMask", "dhcpPriDns", "dhcpGateway", "dhcpLease"})
+        set(key, "");
+    EXPECT_EQ(write(), "start \nend \ninterface br0\noption subnet \noption dns  8.8.8.8\noption router \n"
+                       "option lease \nlease_file /var/udhcpd.leases\n");
+}
+
+TEST_F(UdhcpdConfig, AStaticLeaseWithAFieldNotOfItsKindIsLeftOut)
+{
+    set("staticDhcpEnabled", "1");
+    set("staticDhcpRules", "00:11:22:33:44:55 00:11:22:33:44:56,192.168.10.50;"
+                           "00:11:22:33:44:56,192.168.10.51 192.168.10.52;"
+                           "00:11:22:33:44:57,;"
+                           "00:11:22:33:44:58,192.168.10.58");
+    testing::internal::CaptureStderr();
+    std::string file = write();
+    std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(file, std::string(kFixedLines) + "static_lease 00:11:22:33:44:58 192.168.10.58\n");
+    EXPECT_NE(err.find("Error: setting staticDhcpRules is not a MAC address"), std::string::npos) << err;
+    EXPECT_NE(err.find("Error: setting staticDhcpRules is not an IPv4 address"), std::string::npos) << err;
+}
+
 TEST_F(UdhcpdConfig, ALineBreakInAStaticLeaseDropsThatLeaseOnly)
 {
     set("staticDhcpEnabled", "1");
