@@ -26,6 +26,8 @@ bool joinPath(char (&out)[kPathSize], const char *directory, const char *name)
     return length > 0 && static_cast<size_t>(length) < sizeof out;
 }
 
+void mirrorDirectory(const char *source, const char *target);
+
 void mirrorEntry(const char *source, const char *target, const char *name)
 {
     char sourcePath[kPathSize], targetPath[kPathSize];
@@ -40,7 +42,7 @@ void mirrorEntry(const char *source, const char *target, const char *name)
     }
     if (S_ISDIR(info.st_mode)) {
         qavo::runCommand<kCommandSize>(0, "mkdir -p %s 1>/dev/null 2>&1", {qavo::quote::text("directory", targetPath)});
-        buildFilesLn(sourcePath, targetPath);
+        mirrorDirectory(sourcePath, targetPath);
         return;
     }
     if (chdir(target) != 0) {
@@ -51,12 +53,8 @@ void mirrorEntry(const char *source, const char *target, const char *name)
                                    {qavo::quote::text("file", sourcePath), qavo::quote::text("link", targetPath)});
 }
 
-} // namespace
-
-extern "C" void buildFilesLn(const char *source, const char *target)
+void mirrorDirectory(const char *source, const char *target)
 {
-    if (!source || !target)
-        return;
     DIR *directory = opendir(source);
     if (!directory)
         return;
@@ -68,4 +66,28 @@ extern "C" void buildFilesLn(const char *source, const char *target)
             continue;
         mirrorEntry(source, target, entry->d_name);
     }
+}
+
+// The path as seen from the working directory at the start: the mirror enters the target
+// directories as it goes, so a relative path would name another place after the first link.
+bool absolutePath(char (&out)[kPathSize], const char *path)
+{
+    if (path[0] == '\0')
+        return false; // names no directory, as opendir("") finds none
+    if (path[0] == '/') {
+        int length = snprintf(out, sizeof out, "%s", path);
+        return length >= 0 && static_cast<size_t>(length) < sizeof out;
+    }
+    char directory[kPathSize];
+    return getcwd(directory, sizeof directory) && joinPath(out, directory, path);
+}
+
+} // namespace
+
+extern "C" void buildFilesLn(const char *source, const char *target)
+{
+    char absoluteSource[kPathSize], absoluteTarget[kPathSize];
+    if (!source || !target || !absolutePath(absoluteSource, source) || !absolutePath(absoluteTarget, target))
+        return;
+    mirrorDirectory(absoluteSource, absoluteTarget);
 }

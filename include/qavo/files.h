@@ -63,7 +63,9 @@ QAVO_API int unlock_file(const char *path);
 /*
  * Mirrors the tree below source into target: directories are created ("mkdir -p"),
  * files become symbolic links ("ln -s"). Names beginning with "." or holding a single
- * quote are skipped. Leaves the working directory at the last target directory entered.
+ * quote are skipped. Relative paths are taken from the working directory at the call (the
+ * links then hold absolute paths). Leaves the working directory at the last target
+ * directory entered.
  */
 QAVO_API void buildFilesLn(const char *source, const char *target);
 

@@ -236,6 +236,47 @@ TEST_F(Files, MirrorTree)
     EXPECT_FALSE(l_exist((target + "/it's").c_str()));
 }
 
+TEST_F(Files, MirrorTreeGivenRelativePaths)
+{
+    // The mirror enters target directories as it goes; relative names must still mean
+    // what they meant at the call, for every entry and not only the first.
+    std::system(("mkdir -p " + path("src/sub") + " " + path("dst")).c_str());
+    writeFile(path("src/a.txt"), "a");
+    writeFile(path("src/b.txt"), "b");
+    writeFile(path("src/sub/c.txt"), "c");
+    char cwd[4096];
+    ASSERT_NE(nullptr, getcwd(cwd, sizeof cwd));
+    ASSERT_EQ(0, chdir(dir_.c_str()));
+    testing::internal::CaptureStdout();
+    buildFilesLn("src", "dst");
+    EXPECT_EQ("", testing::internal::GetCapturedStdout());
+    EXPECT_EQ(0, chdir(cwd));
+    EXPECT_EQ("a", readFile(path("dst/a.txt")));
+    EXPECT_EQ("b", readFile(path("dst/b.txt")));
+    EXPECT_EQ("c", readFile(path("dst/sub/c.txt")));
+    EXPECT_FALSE(f_exists(path("dst/dst").c_str()));
+    buildFilesLn("", path("dst").c_str()); // names no directory: nothing happens
+}
+
+TEST_F(Files, MirrorTreeFailureReports)
+{
+    std::system(("mkdir -p " + path("src")).c_str());
+    symlink(path("nowhere").c_str(), path("src/dangling").c_str());
+    char cwd[4096];
+    ASSERT_NE(nullptr, getcwd(cwd, sizeof cwd));
+    testing::internal::CaptureStdout();
+    buildFilesLn(path("src").c_str(), path("dst").c_str());
+    EXPECT_EQ("stat fault\n", testing::internal::GetCapturedStdout());
+
+    unlink(path("src/dangling").c_str());
+    writeFile(path("src/file"), "f");
+    testing::internal::CaptureStderr();
+    buildFilesLn(path("src").c_str(), path("missing").c_str());
+    EXPECT_EQ("Can't change to directory " + path("missing") + "\n", testing::internal::GetCapturedStderr());
+    EXPECT_EQ(0, chdir(cwd));
+    EXPECT_FALSE(l_exist(path("missing/file").c_str()));
+}
+
 TEST(SysUptime, DaysHoursMinutesSeconds)
 {
     char out[32];
