@@ -156,5 +156,16 @@ expect_no_file /tmp/injected-mask
 sh_commands ombix_networkconfig | grep -q '^ifconfig br0 .* up' && vr_fail "bridge address set with a hostile netmask"
 grep -q "^Error: setting lan_netmask " "$VR_STDERR" || vr_fail "no refusal naming lan_netmask"
 
+# A host name that is valid but too long for the hosts line's 128-byte command: the
+# host name is set, the hosts line is refused with a message rather than cut.
+long_name=$(printf 'h%.0s' {1..60})
+vr_run "${lan[@]}" --set HostName=$long_name --set OperationMode=1 --set dhcpEnabled=0 \
+	-- ombix_networkconfig mtk7620 initlan
+expect_eq "long host name: exit status" 1 "$VR_STATUS"
+sh_commands ombix_networkconfig | grep -qx "hostname $long_name" || vr_fail "host name not set"
+sh_commands ombix_networkconfig | grep -q '>> /etc/hosts' && vr_fail "a cut or overlong hosts line ran"
+expect_file /etc/hosts $'127.0.0.1 localhost.localdomain localhost\n'
+grep -q '^Error: .*does not fit in 128 bytes' "$VR_STDERR" || vr_fail "no message for the line that does not fit"
+
 [ "$vr_failures" = 0 ] || vr_show_run
 finish
