@@ -73,5 +73,25 @@ grep -q Sanitizer "$VR_STDERR" && vr_fail "sanitizer report: $(cat "$VR_STDERR")
 expect_eq "unreadable list: status" 1 "$VR_STATUS"
 expect_eq "unreadable list: commands" "" "$(sh_commands ombix_networkconfig)"
 
+# A partition list that is not there at all: the same, with a message.
+partitions "$fixtures/gone" sda1
+vr_run --static-proc "$fixtures/gone" --setup 'rm /proc/partitions' -- ombix_networkconfig mtk7620 doMount
+expect_eq "missing list: status" 1 "$VR_STATUS"
+expect_eq "missing list: commands" "" "$(sh_commands ombix_networkconfig)"
+grep -q '/proc/partitions' "$VR_STDERR" || vr_fail "no message for the missing partition list"
+
+# The mount list's pipe cannot be opened (no descriptors left): nothing is mounted,
+# the candidate still brings the signal, the tool ends normally.
+# Descriptors above 2 are closed first, so the partition list takes the last one.
+no_spare_fds='for fd in /proc/$$/fd/*; do fd=${fd##*/}; [ "$fd" -gt 2 ] && eval "exec $fd>&-"; done
+	ulimit -n 4; exec ombix_networkconfig mtk7620 doMount'
+vr_run --proc-fixture "$fixtures/two" -- /bin/bash -c "$no_spare_fds"
+expect_eq "no pipe: status" 1 "$VR_STATUS"
+expect_log_lines ombix_networkconfig <<'LINES'
+killall -SIGTTIN qavo_sub
+LINES
+expect_eq "no pipe: mount script calls" "" "$(standin_calls automount.sh)"
+grep -q 'cannot read the mount list' "$VR_STDERR" || vr_fail "no message for the mount list"
+
 [ "$vr_failures" = 0 ] || vr_show_run
 finish
