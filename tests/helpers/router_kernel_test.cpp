@@ -60,6 +60,31 @@ TEST_F(Router, DownVethWithAddress)
     EXPECT_EQ(1, getIfIsUp("vt1"));
 }
 
+TEST_F(Router, NamesOfTheKernelsLongestLengthAndOneBeyond)
+{
+    // A name of 16 characters that begins with an existing 15-character name: cut to the
+    // kernel's field it would read that interface, so it must be refused instead.
+    const std::string name = "qavo-15-chars-0", longer = name + "x";
+    char out[18] = "";
+    EXPECT_EQ(0, getIfIp(name.c_str(), out));
+    EXPECT_STREQ("192.168.9.1", out);
+    EXPECT_EQ(0, getIfNetmask(name.c_str(), out));
+    EXPECT_STREQ("255.255.255.0", out);
+    EXPECT_EQ(0, getIfMac(name.c_str(), out));
+    EXPECT_STREQ("02:00:00:00:00:0F", out);
+    EXPECT_EQ(0, getIfIsUp(name.c_str()));
+
+    strcpy(out, "keep");
+    EXPECT_EQ(-1, getIfIp(longer.c_str(), out));
+    EXPECT_EQ(-1, getIfNetmask1(longer.c_str(), out));
+    EXPECT_EQ(-1, getIfMac(longer.c_str(), out));
+    EXPECT_EQ(-1, getAP6Mac(longer.c_str(), out));
+    EXPECT_EQ(-1, getIfNetmask(longer.c_str(), out));
+    EXPECT_STREQ("keep", out);
+    EXPECT_EQ(-1, getIfIsUp(longer.c_str()));
+    EXPECT_EQ(1, getIfLive(longer.c_str()));
+}
+
 TEST_F(Router, RoleWrappersFollowTheSettings)
 {
     char out[18] = "x";

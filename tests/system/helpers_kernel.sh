@@ -1,6 +1,7 @@
 #!/bin/bash
 # The helper library's kernel queries, role wrappers and lookups inside the virtual
-# router: real interfaces (the WAN veth, the bridge, a down veth pair with a known MAC),
+# router: real interfaces (the WAN veth, the bridge, a down veth pair with a known MAC, a
+# veth whose name has the kernel's longest length),
 # a neighbour and a default route made by --setup, resolver files, and /proc/mtd with a
 # Factory partition from fixtures.
 source "$QAVO_SOURCE_DIR/sim/testlib.sh"
@@ -26,6 +27,9 @@ vr_run --bind "$QAVO_BUILD_DIR" --set OperationMode=1 --set wanConnectionMode=PP
 		ip link set vt0 address 02:00:00:00:00:0a
 		ip addr add 192.168.7.1/16 dev vt0
 		ip link set vt1 up
+		ip link add qavo-15-chars-0 type veth peer name vt3
+		ip link set qavo-15-chars-0 address 02:00:00:00:00:0f
+		ip addr add 192.168.9.1/24 dev qavo-15-chars-0
 		ip route add default via 10.0.2.2
 		ip neigh add 10.0.2.7 lladdr 00:11:22:33:44:55 dev eth2.2' \
 	-- "$probe" --gtest_filter='Router.*' 2>/dev/null
