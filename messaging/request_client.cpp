@@ -182,7 +182,7 @@ extern "C" void web_message_callback(mosquitto *, void *context, const mosquitto
 extern "C" int web_getData(const char *, const char *suffix, const char *payload)
 {
     char replyTopic[qavo::messaging::kTopicSize];
-    if (!qavo::messaging::routerTopic(replyTopic, suffix, true))
+    if (qavo::messaging::holdsWildcard(suffix) || !qavo::messaging::routerTopic(replyTopic, suffix, true))
         return 0;
     if (mos_conf.host[0] == '\0')
         set_QAVOInfo("127.0.0.1", 1883, 60);

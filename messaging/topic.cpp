@@ -12,11 +12,6 @@ bool routerTopic(char (&out)[kTopicSize], const char *suffix, bool reply)
         fputs("Error: No topic suffix given.\n", stderr);
         return false;
     }
-    if (strpbrk(suffix, "+#")) {
-        fprintf(stderr, "Error: Topic suffix '%s' holds an MQTT wildcard ('+' or '#'); nothing was sent.\n",
-                suffix);
-        return false;
-    }
     int length = snprintf(out, kTopicSize, reply ? "pelvanto/router/%s/R" : "pelvanto/router/%s", suffix);
     if (length < 0 || static_cast<size_t>(length) >= kTopicSize) {
         out[0] = '\0';
@@ -24,6 +19,14 @@ bool routerTopic(char (&out)[kTopicSize], const char *suffix, bool reply)
                 suffix, kTopicSize - 1);
         return false;
     }
+    return true;
+}
+
+bool holdsWildcard(const char *suffix)
+{
+    if (!suffix || !strpbrk(suffix, "+#"))
+        return false;
+    fprintf(stderr, "Error: Topic suffix '%s' holds an MQTT wildcard ('+' or '#'); nothing was sent.\n", suffix);
     return true;
 }
 

@@ -10,10 +10,14 @@ namespace qavo::messaging {
 constexpr size_t kTopicSize = 256;
 
 // Writes "pelvanto/router/<suffix>" (with "/R" appended when reply is true) into out.
-// Refuses, with a message on standard error naming the suffix, a null suffix, one with
-// "+" or "#" (the topic is published on or replied to), and a topic that would
-// not fit: out is then "" and the result false. Nothing is ever cut.
+// Refuses, with a message on standard error naming the suffix, a null suffix and a topic
+// that would not fit: out is then "" and the result false. Nothing is ever cut.
+// Wildcards pass: a publisher leaves them to the library, which refuses the publish.
 bool routerTopic(char (&out)[kTopicSize], const char *suffix, bool reply);
+
+// True, after a message on standard error, when suffix holds "+" or "#": a request with
+// such a suffix could be neither published nor answered on its reply topic.
+bool holdsWildcard(const char *suffix);
 
 } // namespace qavo::messaging
 

@@ -40,8 +40,10 @@ QAVO_API int getQavoMD5(char *buffer);
 QAVO_API int qv_sub(const char *host, const char *suffix);
 
 /* Publishes payload once on "pelvanto/router/<suffix>" through pub_msg; always returns 0.
- * A suffix holding "+" or "#", or one whose topic would exceed 255 characters, is refused
- * with a message on standard error before any connection is made. */
+ * A suffix whose topic would exceed 255 characters is refused with a message on standard
+ * error before any connection is made. A suffix holding "+" or "#" is refused by the
+ * library: "Error: Invalid input. Does your topic contain '+' or '#'?" and the client
+ * disconnects. */
 QAVO_API int qv_pub(const char *host, const char *suffix, const char *payload);
 
 /* One-shot publisher on host, port 1883, keepalive 60: connect, publish payload (its text
@@ -53,7 +55,7 @@ QAVO_API int pub_msg(const char *host, const char *topic, const char *payload);
 
 /* Publishes payload on "pelvanto/router/<suffix>" through the caller's connected client
  * (QoS 0, not retained); sending is left to that client's network loop. Always returns 0;
- * refuses wildcard and over-long suffixes like qv_pub. */
+ * refuses over-long suffixes like qv_pub; the library refuses wildcards, silently. */
 QAVO_API int qavo_local_pub(struct mosquitto *client, const char *suffix, const char *payload);
 
 /* Prints the publisher's usage summary on standard output. */

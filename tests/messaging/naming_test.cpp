@@ -10,6 +10,7 @@
 namespace {
 
 using qavo::messaging::formatClientId;
+using qavo::messaging::holdsWildcard;
 using qavo::messaging::kTopicSize;
 using qavo::messaging::routerTopic;
 
@@ -44,10 +45,19 @@ TEST(Topic, WildcardsNullAndOverlongSuffixesAreRefusedNotCut)
 {
     char topic[kTopicSize] = "old";
     for (const char *suffix : {"a+b", "#", "lan/#", "+"}) {
-        EXPECT_FALSE(routerTopic(topic, suffix, false)) << suffix;
-        EXPECT_STREQ(topic, "");
+        testing::internal::CaptureStderr();
+        EXPECT_TRUE(holdsWildcard(suffix)) << suffix;
+        EXPECT_NE(testing::internal::GetCapturedStderr().find("wildcard"), std::string::npos) << suffix;
+        // Publishers leave wildcards to the library, so the topic itself is built.
+        EXPECT_TRUE(routerTopic(topic, suffix, false)) << suffix;
+        EXPECT_EQ(std::string(topic), std::string("pelvanto/router/") + suffix);
     }
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(holdsWildcard("lan/wifi"));
+    EXPECT_FALSE(holdsWildcard(nullptr));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     EXPECT_FALSE(routerTopic(topic, nullptr, true));
+    EXPECT_STREQ(topic, "");
 
     // "pelvanto/router/" is 16 characters: 239 more make 255 (fits), 240 do not.
     std::string longest(239, 's');

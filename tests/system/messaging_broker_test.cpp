@@ -236,8 +236,11 @@ TEST(Broker, OneShotPublishing)
     EXPECT_EQ(module.requestsOnceThere(3), (std::vector<std::string>{"hello", "", "x"}));
 
     Responder wild("wild");
+    testing::internal::CaptureStderr();
     EXPECT_EQ(qv_pub("127.0.0.1", "wild/#", "x"), 0);
     EXPECT_EQ(pub_msg("127.0.0.1", "pelvanto/router/wild/+", "x"), 0) << "the library refuses the publish";
+    const std::string refused = "Error: Invalid input. Does your topic contain '+' or '#'?\n";
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), refused + refused);
     mosquitto *own = mosquitto_new(nullptr, true, nullptr);
     ASSERT_EQ(mosquitto_connect(own, "127.0.0.1", 1883, 60), MOSQ_ERR_SUCCESS);
     EXPECT_EQ(qavo_local_pub(own, "wild", "local"), 0);
@@ -248,7 +251,9 @@ TEST(Broker, OneShotPublishing)
     EXPECT_EQ(wild.requestsOnceThere(2), std::vector<std::string>{"local"}) << "only the local publication";
 
     EXPECT_EQ(pub_msg("127.0.0.1", "pelvanto/router/x", "y"), 0);
+    testing::internal::CaptureStderr();
     EXPECT_EQ(pub_msg("no.such.host.invalid", "pelvanto/router/x", "y"), MOSQ_ERR_EAI);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Unable to connect (" + std::to_string(MOSQ_ERR_EAI) + ").\n");
 }
 
 std::string commandOutput(const std::string &command)
