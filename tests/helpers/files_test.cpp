@@ -8,6 +8,7 @@
 #include <sstream>
 #include <string>
 #include <sys/stat.h>
+#include <sys/sysinfo.h>
 #include <unistd.h>
 
 #include "qavo/files.h"
@@ -279,15 +280,22 @@ TEST_F(Files, MirrorTreeFailureReports)
 
 TEST(SysUptime, DaysHoursMinutesSeconds)
 {
+    struct sysinfo before, after;
     char out[32];
+    ASSERT_EQ(0, sysinfo(&before));
     getSysUptime(out);
+    ASSERT_EQ(0, sysinfo(&after));
     int days, hours, minutes, seconds;
     char end;
     ASSERT_EQ(4, sscanf(out, "%d;%d;%d;%d%c", &days, &hours, &minutes, &seconds, &end)) << out;
     EXPECT_GE(days, 0);
-    EXPECT_LT(hours, 24);
-    EXPECT_LT(minutes, 60);
-    EXPECT_LT(seconds, 60);
+    EXPECT_TRUE(hours >= 0 && hours < 24) << out;
+    EXPECT_TRUE(minutes >= 0 && minutes < 60) << out;
+    EXPECT_TRUE(seconds >= 0 && seconds < 60) << out;
+    // The four parts add up to the kernel's uptime.
+    long total = days * 86400L + hours * 3600L + minutes * 60L + seconds;
+    EXPECT_GE(total, before.uptime) << out;
+    EXPECT_LE(total, after.uptime) << out;
 }
 
 } // namespace
