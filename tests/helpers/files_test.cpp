@@ -50,6 +50,26 @@ TEST_F(Files, ValueFromTmp)
     EXPECT_EQ("Read tmp file error!\nRead tmp file error!\n", testing::internal::GetCapturedStderr());
 }
 
+TEST(TmpValuePath, SixtyThreeCharactersAndOneMore)
+{
+    // "/tmp/" and a name of 58 characters is the longest path; one more is refused, not cut
+    // to the shorter name.
+    const std::string name(58, 'q'), longer = name + "q";
+    writeFile("/tmp/" + name, "5\n");
+    writeFile("/tmp/" + longer, "6\n");
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(5, getValFromTmp(name.c_str()));
+    EXPECT_EQ(0, getValFromTmp(longer.c_str()));
+    char out[8] = "keep";
+    EXPECT_EQ(1, getStrFromTmpSized(name.c_str(), out, sizeof out));
+    EXPECT_STREQ("5", out);
+    EXPECT_EQ(-1, getStrFromTmpSized(longer.c_str(), out, sizeof out));
+    EXPECT_STREQ("5", out);
+    EXPECT_EQ("Read tmp file error!\nRead tmp file error!\n", testing::internal::GetCapturedStderr());
+    unlink(("/tmp/" + name).c_str());
+    unlink(("/tmp/" + longer).c_str());
+}
+
 TEST_F(Files, StringFromTmpDropsTheLastCharacter)
 {
     writeFile(path("word"), "usb1\n");
