@@ -91,8 +91,12 @@ bool arpAnswer(FILE *table, std::string_view key, ArpKey by, char *out, size_t o
 
 int defaultGateway(FILE *table, char *out, size_t outSize)
 {
-    if (outSize < INET_ADDRSTRLEN || !skipLine(table, kTableLine))
+    if (outSize < INET_ADDRSTRLEN)
         return 0;
+    if (!skipLine(table, kTableLine)) {
+        out[0] = '\0'; // not even the header: no table to read, as when it does not open
+        return 0;
+    }
     bool defaultFound = false;
     char line[kTableLine];
     while (!defaultFound && fgets(line, sizeof line, table)) {

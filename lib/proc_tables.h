@@ -24,7 +24,8 @@ bool arpAnswer(FILE *table, std::string_view key, ArpKey by, char *out, size_t o
 
 // /proc/net/route: the gateway of the first up default route as a dotted quad, "" when it
 // has none or there is no up default route. 1, or 0 when a line after the header does
-// not parse (out then holds no defined value).
+// not parse (out then holds no defined value), or 0 with "" when not even the header
+// can be read.
 int defaultGateway(FILE *table, char *out, size_t outSize);
 
 // Resolver file: the second word of the n-th line (from 1) that begins with

@@ -118,7 +118,20 @@ TEST(DefaultGateway, LineThatDoesNotParse)
     EXPECT_EQ(0, qavo::proc::defaultGateway(TextStream(std::string(kRouteHeader) + "eth2.2\t00000000\t0102000A\n"), out,
                                             sizeof out));
     EXPECT_EQ(0, qavo::proc::defaultGateway(TextStream(std::string(kRouteHeader) + "garbage\n"), out, sizeof out));
+}
+
+TEST(DefaultGateway, TableThatCannotBeReadGivesEmptyText)
+{
+    char out[16] = "x";
     EXPECT_EQ(0, qavo::proc::defaultGateway(TextStream(""), out, sizeof out));
+    EXPECT_STREQ("", out);
+    // A directory opens as a stream but every read fails.
+    FILE *directory = fopen("/", "r");
+    ASSERT_NE(nullptr, directory);
+    strcpy(out, "x");
+    EXPECT_EQ(0, qavo::proc::defaultGateway(directory, out, sizeof out));
+    EXPECT_STREQ("", out);
+    fclose(directory);
 }
 
 TEST(NthNameserver, CountsServerLinesFromOne)
