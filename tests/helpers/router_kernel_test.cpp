@@ -102,6 +102,9 @@ TEST_F(Router, RoleWrappersFollowTheSettings)
     strcpy(out, "x");
     EXPECT_EQ(-1, getLanIp(out));
     EXPECT_STREQ("", out);
+    strcpy(out, "x");
+    EXPECT_EQ(-1, getLanNetmask(out)); // ifconfig prints no "inet addr" line
+    EXPECT_STREQ("", out);
     EXPECT_EQ(0, getLanMac(out));
     EXPECT_STREQ("00:0C:43:76:20:00", out);
 
