@@ -2,8 +2,11 @@
 // against a scripted broker on a loopback port.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <dlfcn.h>
+#include <mosquitto.h>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -11,6 +14,23 @@
 
 #include "qavo/mqtt.h"
 #include "scripted_broker.h"
+
+// Set to an errno value to make the next mosquitto_new fail with it, as the library does
+// when it has no memory (ENOMEM) or refuses the identifier (EINVAL). The messaging objects
+// are linked into this program, so their calls land here first.
+int failNextClient;
+
+extern "C" mosquitto *mosquitto_new(const char *id, bool cleanSession, void *userdata)
+{
+    using New = mosquitto *(*)(const char *, bool, void *);
+    static auto real = reinterpret_cast<New>(dlsym(RTLD_NEXT, "mosquitto_new"));
+    if (failNextClient) {
+        errno = failNextClient;
+        failNextClient = 0;
+        return nullptr;
+    }
+    return real(id, cleanSession, userdata);
+}
 
 namespace {
 
@@ -93,8 +113,35 @@ TEST(RequestClient, NoBrokerReturnsAtOnceAndEmptyHostMeansDefaults)
     EXPECT_STREQ(mos_conf.host, "127.0.0.1");
     EXPECT_EQ(mos_conf.port, 1883);
     EXPECT_EQ(mos_conf.keepalive, 60);
-    if (!qvData)
+    if (!qvData) {
         EXPECT_LT(secondsSince(start), 1.0);
+    }
+}
+
+// No client: the cause is reported as the library gave it, nothing is sent, the reply
+// text stays, and the publisher reports that it could not set up.
+TEST(RequestClient, ClientThatCannotBeMadeEndsTheCallAtOnce)
+{
+    ScriptedBroker broker(Script::AnswerRequests, "kept");
+    set_QAVOInfo("127.0.0.1", broker.port(), 60);
+    web_getData(nullptr, "first", "x");
+    ASSERT_EQ(reply(), "kept");
+    const std::pair<int, const char *> causes[] = {
+        {ENOMEM, "Error: Out of memory.\n"}, {EINVAL, "Error: Invalid id.\n"}, {EIO, ""}};
+    for (const auto &[cause, message] : causes) {
+        failNextClient = cause;
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(web_getData(nullptr, "second", "x"), 0);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), message) << cause;
+        EXPECT_EQ(reply(), "kept");
+        EXPECT_EQ(web_mosq, nullptr);
+
+        failNextClient = cause;
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(pub_msg("127.0.0.1", "pelvanto/router/x", "y"), 1);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), message) << cause;
+    }
+    EXPECT_EQ(broker.connections(), 1) << "no connection without a client";
 }
 
 int timerTicks;
@@ -147,8 +194,9 @@ TEST(RequestClient, UnacknowledgedOrRefusedExchangesTimeOut)
         EXPECT_EQ(reply(), R"({"error":"timeout"})");
         EXPECT_GE(took, 14.9);
         EXPECT_LT(took, 16.5);
-        if (script == Script::RefuseAll)
+        if (script == Script::RefuseAll) {
             EXPECT_GE(broker.connections(), 10) << "refused connections are tried again each second";
+        }
     }
 }
 
