@@ -32,6 +32,19 @@ TEST(ClientId, FitsOrIsCutTo23Characters)
     EXPECT_EQ(clientId("mosqsub", 4194303, std::string(300, 'h').c_str()), "mosqsub/4194303-hhhhhhh");
 }
 
+// The library refuses identifiers that are not valid UTF-8: a cut never leaves half a character.
+TEST(ClientId, CutsNeverSplitACharacter)
+{
+    // "\xc3\xbc" is u-umlaut (2 bytes), "\xe2\x82\xac" the euro sign (3 bytes).
+    EXPECT_EQ(clientId("mosqsub", 12345, "router-k\xc3\xbc" "che"), "mosqsub/12345-router-k");
+    EXPECT_EQ(clientId("mosqsub", 1234, "router-k\xc3\xbc" "che"), "mosqsub/1234-router-k\xc3\xbc");
+    EXPECT_EQ(clientId("mosqsub", 123456, "router-\xe2\x82\xac"), "mosqsub/123456-router-");
+    // The buffer cut (host name length + 15 bytes) with a seven-digit process id.
+    EXPECT_EQ(clientId("mosqsub", 1234567, "a\xc3\xbc" "b"), "mosqsub/1234567-a");
+    // Not cut: the host name's bytes are kept as they are.
+    EXPECT_EQ(clientId("mosqpub", 1, "k\xc3\xbc"), "mosqpub/1-k\xc3\xbc");
+}
+
 TEST(Topic, RequestAndReplyTopics)
 {
     char topic[kTopicSize];

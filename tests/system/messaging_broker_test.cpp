@@ -154,6 +154,20 @@ TEST(Broker, ClientIdentifiersForShortAndLongHostNames)
     ASSERT_EQ(sethostname(longName, sizeof longName - 1), 0);
     web_getData(nullptr, "ids", "x");
     EXPECT_TRUE(brokerLogged("as " + ("mosqsub/" + pid + "-" + longName).substr(0, 23) + " (p1"));
+
+    // Host names of two-byte characters, one shifted by a byte: whatever the process id,
+    // one of the two identifiers is cut inside a character, and both exchanges are answered.
+    Responder wide("wide", {"3", "4"});
+    std::string umlauts;
+    for (int i = 0; i < 12; ++i)
+        umlauts += "\xc3\xbc";
+    for (const std::string &name : {umlauts, "a" + umlauts}) {
+        ASSERT_EQ(sethostname(name.data(), name.size()), 0);
+        free(qvData);
+        qvData = nullptr;
+        web_getData(nullptr, "wide", "x");
+        EXPECT_NE(reply(), "(null)") << "no exchange with host name " << name;
+    }
     sethostname("router", 6);
 }
 
