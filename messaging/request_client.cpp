@@ -133,9 +133,13 @@ void runExchange(mosquitto *client, web_ctx &ctx)
 
 extern "C" void set_QAVOInfo(const char *host, int port, int keepalive)
 {
-    if (!host || strlen(host) >= sizeof mos_conf.host) {
-        fprintf(stderr, "Error: Broker host '%.40s' is longer than %zu characters; broker not changed.\n",
-                host ? host : "(null)", sizeof mos_conf.host - 1);
+    if (!host) {
+        fputs("Error: No broker host given; broker not changed.\n", stderr);
+        return;
+    }
+    if (strlen(host) >= sizeof mos_conf.host) {
+        fprintf(stderr, "Error: Broker host '%.40s' is longer than %zu characters; broker not changed.\n", host,
+                sizeof mos_conf.host - 1);
         return;
     }
     mos_conf = qavo_broker{};

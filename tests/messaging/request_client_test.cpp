@@ -95,9 +95,17 @@ TEST(RequestClient, RefusedSuffixesAndHostsLeaveEverythingAsItWas)
     EXPECT_EQ(reply(), "first") << "a reply topic over 255 characters is refused";
     EXPECT_EQ(broker.connections(), 1) << "nothing refused may reach the broker";
 
+    testing::internal::CaptureStderr();
     set_QAVOInfo(std::string(32, 'h').c_str(), 1, 1);
+    set_QAVOInfo(nullptr, 2, 2);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "Error: Broker host '" + std::string(32, 'h') + "' is longer than 31 characters; broker not changed.\n"
+              "Error: No broker host given; broker not changed.\n");
     EXPECT_STREQ(mos_conf.host, "127.0.0.1");
     EXPECT_EQ(mos_conf.port, broker.port());
+    set_QAVOInfo(std::string(31, 'h').c_str(), 1, 1);
+    EXPECT_EQ(std::string(mos_conf.host), std::string(31, 'h')) << "31 characters fit";
+    set_QAVOInfo("127.0.0.1", broker.port(), 60);
 }
 
 TEST(RequestClient, NoBrokerReturnsAtOnceAndEmptyHostMeansDefaults)
