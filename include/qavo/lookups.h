@@ -55,7 +55,7 @@ QAVO_API void getDns(int n, char *out);
 QAVO_API void getWanDefMac(char *out);
 
 /*
- * 1 when text is an IPv4 address. A dotted quad "a.b.c.d" of decimal parts 0-255 is
+ * 1 when text is an IPv4 address. A dotted quad "a.b.c.d" of decimal numbers 0-255 is
  * valid at any length. Texts of 8 characters or more are also valid in the C library's
  * shorthand and numeric forms ("10.1.258", "0x0A000001"), but only when made of digits,
  * hex letters, "x" and "."; other texts of that length print "isIpValid(): <text> is not
