@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "networkconfig/dhcpd_config.h"
 #include "networkconfig/handlers.h"
@@ -12,8 +13,42 @@ using namespace networkconfig;
 
 namespace {
 
+const char kFixedLines[] = "start 192.168.10.100\n"
+                           "end 192.168.10.200\n"
+                           "interface br0\n"
+                           "option subnet 255.255.255.0\n"
+                           "option dns 192.168.10.1 8.8.8.8\n"
+                           "option router 192.168.10.1\n"
+                           "option lease 86400\n"
+                           "lease_file /var/udhcpd.leases\n";
+
+struct DroppedLineCase {
+    const char *key;
+    const char *value;
+    const char *droppedLine;
+};
+
 class UdhcpdConfig : public StoreTest {
 protected:
+    // Each case stores one bad value in a fresh store: the file is written without that
+    // setting's line only, and the refusal names the setting.
+    void expectOnlyTheirLinesDropped(const std::vector<DroppedLineCase> &cases)
+    {
+        for (const DroppedLineCase &c : cases) {
+            SCOPED_TRACE(c.key);
+            set(c.key, c.value);
+            testing::internal::CaptureStderr();
+            std::string file = write();
+            std::string err = testing::internal::GetCapturedStderr();
+            std::string expected = kFixedLines;
+            expected.erase(expected.find(c.droppedLine), strlen(c.droppedLine));
+            EXPECT_EQ(file, expected);
+            EXPECT_NE(err.find(std::string("Error: setting ") + c.key), std::string::npos) << err;
+            TearDown(); // a fresh store for the next case
+            SetUp();
+        }
+    }
+
     void SetUp() override
     {
         StoreTest::SetUp();
@@ -37,14 +72,6 @@ protected:
     std::string path_;
 };
 
-const char kFixedLines[] = "start 192.168.10.100\n"
-                           "end 192.168.10.200\n"
-                           "interface br0\n"
-                           "option subnet 255.255.255.0\n"
-                           "option dns 192.168.10.1 8.8.8.8\n"
-                           "option router 192.168.10.1\n"
-                           "option lease 86400\n"
-                           "lease_file /var/udhcpd.leases\n";
 
 } // namespace
 
@@ -74,12 +101,7 @@ TEST_F(UdhcpdConfig, EmptySecondDnsLeavesAnEmptyField)
 
 TEST_F(UdhcpdConfig, ALineBreakInAnySettingDropsOnlyItsOwnLine)
 {
-    set("staticDhcpEnabled", "1");
-    struct Case {
-        const char *key;
-        const char *hostile;
-        const char *droppedLine;
-    } cases[] = {
+    expectOnlyTheirLinesDropped({
         {"dhcpStart", "192.168.10.100\noption router 6.6.6.6", "start 192.168.10.100\n"},
         {"dhcpEnd", "192.168.10.200\r\nstatic_lease 1", "end 192.168.10.200\n"},
         {"dhcpMask", "255.255.255.0\nx", "option subnet 255.255.255.0\n"},
@@ -87,29 +109,12 @@ TEST_F(UdhcpdConfig, ALineBreakInAnySettingDropsOnlyItsOwnLine)
         {"dhcpSecDns", "1.1.1.1\nx", "option dns 192.168.10.1 8.8.8.8\n"},
         {"dhcpGateway", "6.6.6.6\nx", "option router 192.168.10.1\n"},
         {"dhcpLease", "10\nx", "option lease 86400\n"},
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.key);
-        set(c.key, c.hostile);
-        testing::internal::CaptureStderr();
-        std::string file = write();
-        std::string err = testing::internal::GetCapturedStderr();
-        std::string expected = kFixedLines;
-        expected.erase(expected.find(c.droppedLine), strlen(c.droppedLine));
-        EXPECT_EQ(file, expected);
-        EXPECT_NE(err.find(std::string("Error: setting ") + c.key), std::string::npos) << err;
-        TearDown(); // a fresh store for the next case
-        SetUp();
-    }
+    });
 }
 
 TEST_F(UdhcpdConfig, AValueNotOfItsKindDropsOnlyItsOwnLine)
 {
-    struct Case {
-        const char *key;
-        const char *wrong;
-        const char *droppedLine;
-    } cases[] = {
+    expectOnlyTheirLinesDropped({
         {"dhcpStart", "192.168.10.100 option", "start 192.168.10.100\n"},
         {"dhcpEnd", "192.168.10.300", "end 192.168.10.200\n"},
         {"dhcpMask", "255.0.255.0", "option subnet 255.255.255.0\n"},
@@ -117,20 +122,7 @@ TEST_F(UdhcpdConfig, AValueNotOfItsKindDropsOnlyItsOwnLine)
         {"dhcpSecDns", "8.8.8.8 9.9.9.9", "option dns 192.168.10.1 8.8.8.8\n"},
         {"dhcpGateway", "-1.2.3.4", "option router 192.168.10.1\n"},
         {"dhcpLease", "1 day", "option lease 86400\n"},
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.key);
-        set(c.key, c.wrong);
-        testing::internal::CaptureStderr();
-        std::string file = write();
-        std::string err = testing::internal::GetCapturedStderr();
-        std::string expected = kFixedLines;
-        expected.erase(expected.find(c.droppedLine), strlen(c.droppedLine));
-        EXPECT_EQ(file, expected);
-        EXPECT_NE(err.find(std::string("Error: setting ") + c.key), std::string::npos) << err;
-        TearDown();
-        SetUp();
-    }
+    });
 }
 
 TEST_F(UdhcpdConfig, EmptySettingsLeaveEmptyFields)
