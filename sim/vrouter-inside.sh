@@ -49,9 +49,12 @@ make_root() {
 	mkdir "$root/proc"
 	for d in "${binds[@]}"; do
 		case $d/ in
-		/etc/*|/etc_ro/*|/var/*|/tmp/*|/media/*|/run/*|/root/*|/dev/*|/proc/*|/sys/*|/usr/*|/)
+		/usr/*|/etc/*) continue ;; # the host's, visible already
+		/etc_ro/*|/dev/*|/proc/*|/sys/*|/)
 			die "--bind $d: inside the router's own trees" ;;
 		esac
+		# Under the router's private /tmp, /var, /media... (a build tree in /tmp, say)
+		# the mount point is made in the run's state and the host path bound over it.
 		if [ -d "$d" ]; then mkdir -p "$root$d"; else mkdir -p "$(dirname "$root$d")"; touch "$root$d"; fi
 		bind_ro "$d" "$root$d"
 	done
