@@ -72,7 +72,6 @@ protected:
     std::string path_;
 };
 
-
 } // namespace
 
 TEST_F(UdhcpdConfig, FixedLinesThenOneStaticLeasePerCompleteRecord)
