@@ -2,6 +2,7 @@
 #include "qavo/interfaces.h"
 
 #include <arpa/inet.h>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <net/if.h>
@@ -25,8 +26,10 @@ public:
     RequestSocket &operator=(const RequestSocket &) = delete;
     ~RequestSocket()
     {
+        int saved = errno; // the caller reports the request's failure after this
         if (fd_ >= 0)
             close(fd_);
+        errno = saved;
     }
     bool ok() const { return fd_ >= 0; }
     bool request(unsigned long code, ifreq &record) const { return ioctl(fd_, code, &record) == 0; }
@@ -53,19 +56,28 @@ void dottedQuad(const sockaddr &address, char *out)
     inet_ntop(AF_INET, &ipv4.sin_addr, out, INET_ADDRSTRLEN);
 }
 
+enum class Answer { Ok, BadName, NoSocket, Refused };
+
+// One socket request about ifname on a socket of its own. The caller reports the
+// failure it cares about (errno is kept for perror).
+Answer askKernel(unsigned long code, const char *ifname, ifreq &record)
+{
+    if (!prepare(record, ifname))
+        return Answer::BadName;
+    RequestSocket sock;
+    if (!sock.ok())
+        return Answer::NoSocket;
+    return sock.request(code, record) ? Answer::Ok : Answer::Refused;
+}
+
 // Hardware address of ifname; reports a socket that cannot be opened when asked to.
 bool hardwareAddress(const char *ifname, unsigned char (&bytes)[6], bool reportSocket)
 {
     ifreq record;
-    if (!prepare(record, ifname))
-        return false;
-    RequestSocket sock;
-    if (!sock.ok()) {
-        if (reportSocket)
-            puts("getIfMac: open socket error");
-        return false;
-    }
-    if (!sock.request(SIOCGIFHWADDR, record))
+    Answer answer = askKernel(SIOCGIFHWADDR, ifname, record);
+    if (answer == Answer::NoSocket && reportSocket)
+        puts("getIfMac: open socket error");
+    if (answer != Answer::Ok)
         return false;
     memcpy(bytes, record.ifr_hwaddr.sa_data, sizeof bytes);
     return true;
@@ -82,10 +94,7 @@ struct PipeCloser {
 extern "C" int getIfIp(const char *ifname, char *out)
 {
     ifreq record;
-    if (!out || !prepare(record, ifname))
-        return -1;
-    RequestSocket sock;
-    if (!sock.ok() || !sock.request(SIOCGIFADDR, record))
+    if (!out || askKernel(SIOCGIFADDR, ifname, record) != Answer::Ok)
         return -1;
     dottedQuad(record.ifr_addr, out);
     return 0;
@@ -94,17 +103,15 @@ extern "C" int getIfIp(const char *ifname, char *out)
 extern "C" int getIfNetmask1(const char *ifname, char *out)
 {
     ifreq record;
-    if (!out || !prepare(record, ifname))
+    if (!out)
         return -1;
-    RequestSocket sock;
-    if (!sock.ok()) {
+    Answer answer = askKernel(SIOCGIFNETMASK, ifname, record);
+    if (answer == Answer::NoSocket)
         perror("getIfNetmask: open socket error");
-        return -1;
-    }
-    if (!sock.request(SIOCGIFNETMASK, record)) {
+    else if (answer == Answer::Refused)
         perror("getIfNetmask: ioctl SIOCGIFNETMASK error\n");
+    if (answer != Answer::Ok)
         return -1;
-    }
     dottedQuad(record.ifr_netmask, out);
     return 0;
 }
@@ -163,17 +170,13 @@ extern "C" int getAP6Mac(const char *ifname, char *out)
 extern "C" int getIfIsUp(const char *ifname)
 {
     ifreq record;
-    if (!prepare(record, ifname))
-        return -1;
-    RequestSocket sock;
-    if (!sock.ok()) {
+    Answer answer = askKernel(SIOCGIFFLAGS, ifname, record);
+    if (answer == Answer::NoSocket)
         perror("socket");
-        return -1;
-    }
-    if (!sock.request(SIOCGIFFLAGS, record)) {
+    else if (answer == Answer::Refused)
         perror("ioctl");
+    if (answer != Answer::Ok)
         return -1;
-    }
     return (record.ifr_flags & IFF_UP) ? 1 : 0;
 }
 
