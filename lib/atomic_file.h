@@ -42,6 +42,11 @@ public:
 
     FILE *stream() const { return stream_; }
 
+    // Test seam: while root is set (a directory, nullptr for none), every absolute path
+    // given to open is taken under it, so unit tests run the tools' file steps in a
+    // private tree. The programs never set it.
+    static void setRootForTests(const char *root);
+
 private:
     void discard();
 

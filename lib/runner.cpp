@@ -1,6 +1,8 @@
 // QavoSystem: the one path by which the programs hand a command line to the shell.
 #include "qavo/runner.h"
 
+#include "lib/shell_runner.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -38,14 +40,12 @@ void writeAll(int fd, const char *text, size_t length)
     _exit(127);
 }
 
+qavo::ShellRunner currentRunner = qavo::runThroughShell;
+
 } // namespace
 
-extern "C" int QavoSystem(const char *command, int echo)
+int qavo::runThroughShell(const char *command, int echo)
 {
-    if (!command) {
-        fputs("QavoSystem: Null Command, Error!", stdout);
-        return -1;
-    }
     // What the program printed so far must come before the command's own output,
     // also when standard output is a file or a pipe.
     fflush(stdout);
@@ -61,4 +61,20 @@ extern "C" int QavoSystem(const char *command, int echo)
             return -1;
     }
     return status;
+}
+
+qavo::ShellRunner qavo::installShellRunner(ShellRunner runner)
+{
+    ShellRunner previous = currentRunner;
+    currentRunner = runner ? runner : runThroughShell;
+    return previous;
+}
+
+extern "C" int QavoSystem(const char *command, int echo)
+{
+    if (!command) {
+        fputs("QavoSystem: Null Command, Error!", stdout);
+        return -1;
+    }
+    return currentRunner(command, echo);
 }

@@ -7,7 +7,7 @@
 
 #include "networkconfig/dhcpd_config.h"
 #include "networkconfig/handlers.h"
-#include "tests/networkconfig/store_fixture.h"
+#include "tests/support/store_fixture.h"
 
 using namespace networkconfig;
 

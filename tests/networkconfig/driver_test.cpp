@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "networkconfig/driver.h"
-#include "tests/networkconfig/store_fixture.h"
+#include "tests/support/store_fixture.h"
 
 using namespace networkconfig;
 

@@ -6,7 +6,7 @@
 
 #include "networkconfig/handlers.h"
 #include "networkconfig/routing.h"
-#include "tests/networkconfig/store_fixture.h"
+#include "tests/support/store_fixture.h"
 
 using namespace networkconfig;
 

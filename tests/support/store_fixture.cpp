@@ -1,4 +1,4 @@
-#include "tests/networkconfig/store_fixture.h"
+#include "tests/support/store_fixture.h"
 
 #include <cstdlib>
 #include <filesystem>

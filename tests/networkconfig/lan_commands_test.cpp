@@ -1,0 +1,143 @@
+// "initlan" and "getdhcpdconfig" in a dry run: the command sequence by platform, flags
+// and operation mode, and what a refused setting leaves out, without root.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+#include "lib/atomic_file.h"
+#include "networkconfig/handlers.h"
+#include "tests/support/command_recorder.h"
+#include "tests/support/store_fixture.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+constexpr int kMtk7620 = 4;
+constexpr int kRa3050x = 2;
+
+Lines phy(const char *reg0, const char *reg4)
+{
+    Lines lines;
+    for (const char *reg : {reg0, reg4})
+        for (int port = 1; port <= 4; ++port)
+            lines.push_back("mii_mgr -s -p " + std::to_string(port) + " -r " + reg);
+    return lines;
+}
+
+Lines concat(std::initializer_list<Lines> parts)
+{
+    Lines all;
+    for (const Lines &part : parts)
+        all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+class LanCommands : public StoreTest {
+protected:
+    void SetUp() override
+    {
+        StoreTest::SetUp();
+        files_ = std::make_unique<qavo::test::TempDir>("lan-commands");
+        ASSERT_EQ(0, mkdir((*files_ / "etc").c_str(), 0755));
+        qavo::AtomicFile::setRootForTests(files_->path().c_str());
+        for (auto [key, value] : {std::pair{"lan_ipaddr", "192.168.10.1"}, {"lan_netmask", "255.255.255.0"},
+                                  {"dhcpStart", "192.168.10.100"}, {"dhcpEnd", "192.168.10.200"},
+                                  {"dhcpMask", "255.255.255.0"}, {"dhcpEnabled", "1"}})
+            set(key, value);
+    }
+    void TearDown() override
+    {
+        qavo::AtomicFile::setRootForTests(nullptr);
+        StoreTest::TearDown();
+    }
+
+    Lines initLan(int platform)
+    {
+        char message[networkconfig::kMessageSize] = {};
+        EXPECT_EQ(1, ombix_networkconfig_init_lan(platform, message));
+        return recorder_.commands();
+    }
+
+    qavo::test::CommandRecorder recorder_;
+    std::unique_ptr<qavo::test::TempDir> files_;
+};
+
+TEST_F(LanCommands, GatewayModeWithEveryFlagOnRunsTheWholeSequenceInOrder)
+{
+    for (auto [key, value] : {std::pair{"OperationMode", "1"}, {"lltdEnabled", "1"}, {"radvdEnabled", "1"},
+                              {"upnpEnabled", "0"}, {"igmpEnabled", "1"}, {"HostName", ""}})
+        set(key, value);
+    Lines expected = concat({phy("0 -v 0xB900", "4 -v 0x05E1"),
+                             {"ifconfig br0 down", "ifconfig br0 192.168.10.1 netmask 255.255.255.0 up",
+                              "killall udhcpd", "nat.sh &", "udhcpd /etc/udhcpd.conf"},
+                             phy("0 -v 0x3100", "4 -v 0x25E1"),
+                             {"hostname PELVANTO", "echo \"127.0.0.1 localhost.localdomain localhost\" > /etc/hosts",
+                              "echo \"192.168.10.1 PELVANTO.co PELVANTO\" >> /etc/hosts", "lld2d br0", "radvd.sh",
+                              "miniupnpd.sh remove", "killall -q minuupnpd", "config-igmpproxy.sh"}});
+    EXPECT_EQ(expected, initLan(kMtk7620));
+    for (bool echo : recorder_.echoes())
+        EXPECT_TRUE(echo);
+    EXPECT_NE(std::string::npos, qavo::test::readFile(*files_ / "etc/udhcpd.conf").find("interface br0\n"));
+}
+
+TEST_F(LanCommands, PlatformWithoutSwitchSkipsPhyAndDhcpServer)
+{
+    for (auto [key, value] : {std::pair{"OperationMode", "2"}, {"HostName", "gw"}, {"lltdEnabled", "11"},
+                              {"upnpEnabled", "1"}, {"igmpEnabled", "0"}})
+        set(key, value);
+    Lines expected{"ifconfig br0 down",
+                   "ifconfig br0 192.168.10.1 netmask 255.255.255.0 up",
+                   "killall udhcpd",
+                   "hostname gw",
+                   "echo \"127.0.0.1 localhost.localdomain localhost\" > /etc/hosts",
+                   "echo \"192.168.10.1 gw.co gw\" >> /etc/hosts",
+                   "miniupnpd.sh init",
+                   "killall -q igmpproxy",
+                   "rm -rf igmpproxyStatus"};
+    EXPECT_EQ(expected, initLan(kRa3050x));
+    EXPECT_EQ("", qavo::test::readFile(*files_ / "etc/udhcpd.conf"));
+}
+
+TEST_F(LanCommands, HostModeJoinsTheLanByAddressOrByDhcp)
+{
+    struct Case {
+        const char *autoDhcp;
+        Lines tail;
+    } cases[] = {
+        {"0",
+         {"killall -q udhcpc", "route add -net 224.0.0.0 netmask 224.0.0.0 br0",
+          "route add default gw 192.168.10.254 br0", "killall -q daemon.sh"}},
+        {"1",
+         {"killall -q udhcpc", "udhcpc -i br0 -s /sbin/udhcpc.sh -p /var/run/udhcpc.pid &",
+          "killall -q daemon.sh"}},
+    };
+    for (const Case &c : cases) {
+        recorder_.clear();
+        for (auto [key, value] : {std::pair{"OperationMode", "0"}, {"HostName", "gw"}, {"LanAutoDhcp", c.autoDhcp},
+                                  {"lan_gateway", "192.168.10.254"}, {"upnpEnabled", "1"}})
+            set(key, value);
+        Lines commands = initLan(kRa3050x);
+        ASSERT_GE(commands.size(), c.tail.size());
+        EXPECT_EQ(c.tail, Lines(commands.end() - static_cast<long>(c.tail.size()), commands.end()))
+            << "LanAutoDhcp=" << c.autoDhcp;
+    }
+}
+
+TEST_F(LanCommands, RefusedSettingLeavesOutOnlyItsOwnCommands)
+{
+    set("OperationMode", "1");
+    set("HostName", "gw;reboot");
+    Lines commands = initLan(kRa3050x);
+    for (const std::string &line : commands) {
+        EXPECT_EQ(std::string::npos, line.find("reboot")) << line;
+        EXPECT_NE(0u, line.rfind("hostname", 0)) << line;
+    }
+    EXPECT_NE(commands.end(), std::find(commands.begin(), commands.end(), "miniupnpd.sh remove"));
+}
+
+} // namespace
