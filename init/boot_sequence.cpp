@@ -7,6 +7,7 @@
 #include "lib/command.h"
 #include "lib/settings.h"
 #include "qavo/interfaces.h"
+#include "qavo/leds.h"
 #include "qavo/mqtt.h"
 #include "qavo/runner.h"
 

@@ -94,7 +94,7 @@ make_inner() {
 		[ -z "$proc_fixture" ] || proc_fixture=$inner/proc
 		[ -z "$static_proc" ] || static_proc=$inner/proc
 	fi
-	cp "$tools/shlog" "$tools/standin" "$tools/event" "$root$inner/tools/"
+	cp "$tools/shlog" "$tools/standin" "$tools/event" "$tools/gpio_shim.so" "$root$inner/tools/"
 	local n
 	for n in "${standins[@]}"; do
 		ln -s ../tools/standin "$root$inner/bin/$n"
@@ -274,6 +274,10 @@ mount --bind "$inner/tools/shlog" /bin/sh
 
 export PATH="$inner/stage/bin:$inner/bin:$inner/busybox:/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin"
 export HOME=/root
+# LED requests to /dev/gpio are recorded in log/gpio.log (sim/gpio_shim.c); sanitized
+# programs accept a preloaded library ahead of their run time.
+export LD_PRELOAD=$inner/tools/gpio_shim.so \
+	ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0"
 start_store
 if [ -n "$setup" ]; then
 	say "setup"

@@ -1,0 +1,92 @@
+// LED requests to the platform's GPIO driver and the patterns the router uses.
+#include "qavo/leds.h"
+
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include "lib/settings.h"
+
+namespace {
+
+// The driver's LED request and its record: six 32-bit words, in this order.
+constexpr unsigned long kLedRequest = 0x41;
+
+struct LedRecord {
+    uint32_t gpio, on, off, blinks, rests, repeats;
+};
+
+struct Pattern {
+    uint32_t on, off, blinks, rests, repeats;
+};
+
+constexpr Pattern kAlwaysOn = {QAVO_LED_ALWAYS, 0, 1, 1, QAVO_LED_ALWAYS};
+constexpr Pattern kAlwaysOff = {0, QAVO_LED_ALWAYS, 1, 1, QAVO_LED_ALWAYS};
+constexpr Pattern kSteadyOn = {QAVO_LED_ALWAYS, 0, 0, 0, 1};
+constexpr Pattern kBlinking = {11, 11, QAVO_LED_ALWAYS, 1, QAVO_LED_ALWAYS};
+
+// A red system LED is driven only when its line is below this.
+constexpr long kNoRedLed = 1000;
+
+int send(uint32_t gpio, const Pattern &p) { return gpioLedSet(gpio, p.on, p.off, p.blinks, p.rests, p.repeats); }
+
+// Settings hold decimal text; a line that does not fit 32 bits can only be refused.
+uint32_t gpioSetting(const char *key)
+{
+    long value = qavo::settingNumber(0, key);
+    return value < 0 || value > 0xffffffffL ? 0xffffffffu : static_cast<uint32_t>(value);
+}
+
+} // namespace
+
+extern "C" int gpioLedSet(uint32_t gpio, uint32_t on, uint32_t off, uint32_t blinks, uint32_t rests,
+                          uint32_t repeats)
+{
+    if (gpio > QAVO_GPIO_MAX || on > QAVO_LED_ALWAYS || off > QAVO_LED_ALWAYS || blinks > QAVO_LED_ALWAYS ||
+        rests > QAVO_LED_ALWAYS || repeats > QAVO_LED_ALWAYS)
+        return -1;
+    LedRecord record = {gpio, on, off, blinks, rests, repeats};
+    int fd = open("/dev/gpio", O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        perror("/dev/gpio");
+        return -1;
+    }
+    int result = 0;
+    if (ioctl(fd, kLedRequest, &record) < 0) {
+        perror("ioctl");
+        result = -1;
+    }
+    close(fd);
+    return result;
+}
+
+extern "C" int ledAlways(uint32_t gpio, int lit) { return send(gpio, lit ? kAlwaysOn : kAlwaysOff); }
+
+extern "C" int ledWps(uint32_t gpio, int state)
+{
+    switch (state) {
+    case 1:
+    case 3:
+    case 4:
+    case 5:
+        send(gpio, kBlinking);
+        return 0;
+    case 2:
+        return send(gpio, kSteadyOn);
+    default:
+        return 0;
+    }
+}
+
+extern "C" void setSysLEDBlink(void)
+{
+    uint32_t system = gpioSetting("Led_sys");
+    long red = qavo::settingNumber(0, "Led_sys_red");
+    if (red < kNoRedLed) {
+        send(gpioSetting("Led_sys_red"), kSteadyOn);
+        send(system, kSteadyOn);
+    } else {
+        send(system, kBlinking);
+    }
+}
