@@ -68,14 +68,19 @@ const char *pppUp()
     return kConnected;
 }
 
+// Writes first (and "_second") into out only when the whole word fits; else out is "".
 int put(char *out, size_t size, const char *first, const char *second = nullptr)
 {
-    int length = second ? snprintf(out, size, "%s_%s", first, second) : snprintf(out, size, "%s", first);
-    if (length < 0 || static_cast<size_t>(length) >= size) {
+    size_t length = strlen(first) + (second ? 1 + strlen(second) : 0);
+    if (length >= size) {
         out[0] = '\0';
         return -1;
     }
-    return length;
+    if (second)
+        snprintf(out, size, "%s_%s", first, second);
+    else
+        snprintf(out, size, "%s", first);
+    return static_cast<int>(length);
 }
 
 int wiredStatus(char *out, size_t size)
