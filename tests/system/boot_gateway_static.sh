@@ -14,6 +14,10 @@ expect_log_lines initqavo <<LINES
 echo 0 > /tmp/wan_connection_status
 echo 0 > /tmp/protect_process
 internet.sh
+iwpriv ra0 e2p >/tmp/e2p
+rm -f /tmp/e2p
+ombix_wificonfig mtk7620 init2g &
+killall rt2860apd 1>/dev/null 2>&1
 ombix_firewallconfig mtk7620 initfw &
 echo -n $digest >/var/qavomd5
 echo 0 > /tmp/NTPValid
@@ -33,6 +37,8 @@ ombix_networkconfig mtk7620 initlan &
 echo -n 'eth2.2'>/var/wanInface
 ombix_usbconfig mtk7620 init &
 ombix_usbconfig mtk7620 doMount &
+rm -rf /etc_ro/web/js/language.js 1>/dev/null 2>&1
+ln -s /etc_ro/web/js/language_en.js /etc_ro/web/js/language.js 1>/dev/null 2>&1
 killall mon.sh 2> /dev/null
 echo 1 > /tmp/protect_process
 LINES
