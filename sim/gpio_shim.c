@@ -63,10 +63,11 @@ static void record(const char *what)
 	logline_finish(&line, VROUTER_LOG_DIR "/gpio.log");
 }
 
+static int forward_open(const char *symbol, int dirfd, const char *path, int flags, mode_t mode);
+
 static int open_device(int flags)
 {
-	int (*real_open)(const char *, int, ...) = (int (*)(const char *, int, ...))dlsym(RTLD_NEXT, "open");
-	int fd = real_open ? real_open("/dev/null", O_RDONLY | (flags & O_CLOEXEC)) : -1;
+	int fd = forward_open("open", AT_FDCWD, "/dev/null", O_RDONLY | (flags & O_CLOEXEC), 0);
 	if (fd < 0)
 		return fd;
 	for (size_t i = 0; i < sizeof device_fds / sizeof device_fds[0]; i++) {
@@ -81,60 +82,58 @@ static int open_device(int flags)
 	return -1;
 }
 
-#define FORWARD_OPEN(name, ...)                                                                  \
-	int (*real)(__VA_ARGS__) = (int (*)(__VA_ARGS__))dlsym(RTLD_NEXT, name);                 \
-	if (!real) {                                                                             \
-		errno = ENOSYS;                                                                  \
-		return -1;                                                                       \
-	}
-
 static mode_t mode_of(int flags, va_list args)
 {
 	return (flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE ? (mode_t)va_arg(args, int) : 0;
 }
 
+/* The mode argument of an open call, present only when the flags create a file. */
+#define MODE_ARGUMENT(flags)                        \
+	({                                          \
+		va_list args_;                      \
+		va_start(args_, flags);             \
+		mode_t mode_ = mode_of(flags, args_); \
+		va_end(args_);                      \
+		mode_;                              \
+	})
+
+static int forward_open(const char *symbol, int dirfd, const char *path, int flags, mode_t mode)
+{
+	if (strcmp(symbol, "openat") == 0) {
+		int (*real)(int, const char *, int, mode_t) =
+			(int (*)(int, const char *, int, mode_t))dlsym(RTLD_NEXT, "openat");
+		if (real)
+			return real(dirfd, path, flags, mode);
+	} else {
+		int (*real)(const char *, int, mode_t) = (int (*)(const char *, int, mode_t))dlsym(RTLD_NEXT, symbol);
+		if (real)
+			return real(path, flags, mode);
+	}
+	errno = ENOSYS;
+	return -1;
+}
+
 int open(const char *path, int flags, ...)
 {
-	va_list args;
-	va_start(args, flags);
-	mode_t mode = mode_of(flags, args);
-	va_end(args);
-	if (names_device(path))
-		return open_device(flags);
-	FORWARD_OPEN("open", const char *, int, mode_t)
-	return real(path, flags, mode);
+	mode_t mode = MODE_ARGUMENT(flags);
+	return names_device(path) ? open_device(flags) : forward_open("open", AT_FDCWD, path, flags, mode);
 }
 
 int open64(const char *path, int flags, ...)
 {
-	va_list args;
-	va_start(args, flags);
-	mode_t mode = mode_of(flags, args);
-	va_end(args);
-	if (names_device(path))
-		return open_device(flags);
-	FORWARD_OPEN("open64", const char *, int, mode_t)
-	return real(path, flags, mode);
+	mode_t mode = MODE_ARGUMENT(flags);
+	return names_device(path) ? open_device(flags) : forward_open("open64", AT_FDCWD, path, flags, mode);
 }
 
 int openat(int dirfd, const char *path, int flags, ...)
 {
-	va_list args;
-	va_start(args, flags);
-	mode_t mode = mode_of(flags, args);
-	va_end(args);
-	if (names_device(path))
-		return open_device(flags);
-	FORWARD_OPEN("openat", int, const char *, int, mode_t)
-	return real(dirfd, path, flags, mode);
+	mode_t mode = MODE_ARGUMENT(flags);
+	return names_device(path) ? open_device(flags) : forward_open("openat", dirfd, path, flags, mode);
 }
 
 int __open_2(const char *path, int flags)
 {
-	if (names_device(path))
-		return open_device(flags);
-	FORWARD_OPEN("__open_2", const char *, int)
-	return real(path, flags);
+	return names_device(path) ? open_device(flags) : forward_open("open", AT_FDCWD, path, flags, 0);
 }
 
 int ioctl(int fd, unsigned long request, ...)

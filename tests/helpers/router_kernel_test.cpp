@@ -12,19 +12,11 @@
 #include "qavo/files.h"
 #include "qavo/interfaces.h"
 #include "qavo/lookups.h"
+#include "tests/support/inside_router.h"
 
 namespace {
 
-class Router : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        char host[64] = "";
-        gethostname(host, sizeof host);
-        if (std::string(host) != "router")
-            GTEST_SKIP() << "runs inside the virtual router only";
-    }
-};
+using Router = qavo::test::InsideRouter;
 
 using Flash = Router;
 

@@ -16,22 +16,14 @@
 #include "nvram.h"
 #include "qavo/leds.h"
 #include "qavo/wan_status.h"
+#include "tests/support/inside_router.h"
 #include "tests/support/test_files.h"
 
 namespace {
 
 using Lines = std::vector<std::string>;
 
-class Router : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        char host[64] = "";
-        gethostname(host, sizeof host);
-        if (std::string(host) != "router")
-            GTEST_SKIP() << "runs inside the virtual router only";
-    }
-};
+using Router = qavo::test::InsideRouter;
 
 void setting(const char *key, const char *value) { ASSERT_EQ(0, nvram_bufset(0, key, value)) << key; }
 
