@@ -1,6 +1,7 @@
 #include "init/eeprom_mac.h"
 
 #include <cstdio>
+#include <cstring>
 
 namespace qavo::eeprom {
 namespace {
@@ -27,12 +28,12 @@ long readWord(std::string_view dump, unsigned offset)
     size_t at = dump.find(marker);
     if (at == std::string_view::npos)
         return -1;
-    std::string_view digits = dump.substr(at + 9, 4);
-    if (digits.size() != 4)
+    size_t start = at + strlen(marker);
+    if (dump.size() - start < 4)
         return -1;
     long word = 0;
-    for (char c : digits) {
-        int d = hexDigit(c);
+    for (size_t i = start; i < start + 4; ++i) {
+        int d = hexDigit(dump[i]);
         if (d < 0)
             return -1;
         word = word * 16 + d;
@@ -44,7 +45,8 @@ long readWord(std::string_view dump, unsigned offset)
 
 bool readField(std::string_view dump, unsigned offset, Mac &mac)
 {
-    dump = dump.substr(0, kDumpSize - 1);
+    if (dump.size() > kDumpSize - 1)
+        dump.remove_suffix(dump.size() - (kDumpSize - 1));
     Mac read{};
     for (unsigned i = 0; i < 3; ++i) {
         long word = readWord(dump, offset + 2 * i);

@@ -11,12 +11,12 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 
 #include "init/boot.h"
 #include "init/eeprom_mac.h"
 #include "init/factory_steps.h"
 #include "lib/command.h"
+#include "lib/holders.h"
 #include "qavo/files.h"
 #include "qavo/runner.h"
 
@@ -84,7 +84,10 @@ bool storeWanMac(const Mac &wan)
 
 int repairFromDump(std::string_view dump, unsigned pauseSeconds)
 {
-    dump = dump.substr(0, std::min(dump.find('\0'), eeprom::kDumpSize - 1));
+    // The dump is text: it ends at its first NUL, and only its first 4095 bytes count.
+    size_t length = std::min(dump.find('\0'), eeprom::kDumpSize - 1);
+    if (dump.size() > length)
+        dump.remove_suffix(dump.size() - length);
     Mac wireless;
     if (dump.size() <= 3 || !eeprom::readField(dump, eeprom::kWirelessField, wireless))
         return dumpUnreadable();
@@ -115,11 +118,8 @@ int repairFromDump(std::string_view dump, unsigned pauseSeconds)
 int fixDefaultMac()
 {
     QavoSystem("iwpriv ra0 e2p >/tmp/e2p", 0);
-    FILE *file = fopen("/tmp/e2p", "re");
-    if (!file)
-        return qavo::factory::repairFromDump({}, 0);
     char dump[qavo::eeprom::kDumpSize] = {};
-    readAllStrSized(dump, sizeof dump, file); // a longer dump keeps its first 4095 bytes
-    fclose(file);
+    if (qavo::File file{fopen("/tmp/e2p", "re")})
+        readAllStrSized(dump, sizeof dump, file.get()); // a longer dump keeps its first 4095 bytes
     return qavo::factory::repairFromDump(dump, 5);
 }

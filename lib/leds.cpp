@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/ioctl.h>
-#include <unistd.h>
 
+#include "lib/holders.h"
 #include "lib/settings.h"
 
 namespace {
@@ -47,18 +47,16 @@ extern "C" int gpioLedSet(uint32_t gpio, uint32_t on, uint32_t off, uint32_t bli
         rests > QAVO_LED_ALWAYS || repeats > QAVO_LED_ALWAYS)
         return -1;
     LedRecord record = {gpio, on, off, blinks, rests, repeats};
-    int fd = open("/dev/gpio", O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
+    qavo::Descriptor device(open("/dev/gpio", O_RDONLY | O_CLOEXEC));
+    if (!device) {
         perror("/dev/gpio");
         return -1;
     }
-    int result = 0;
-    if (ioctl(fd, kLedRequest, &record) < 0) {
+    if (ioctl(device.get(), kLedRequest, &record) < 0) {
         perror("ioctl");
-        result = -1;
+        return -1;
     }
-    close(fd);
-    return result;
+    return 0;
 }
 
 extern "C" int ledAlways(uint32_t gpio, int lit) { return send(gpio, lit ? kAlwaysOn : kAlwaysOff); }

@@ -4,7 +4,6 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
-#include <unistd.h>
 
 namespace qavo::probe {
 namespace {
@@ -67,27 +66,17 @@ ProbeLock::ProbeLock(const char *path)
     char lockPath[128];
     if (snprintf(lockPath, sizeof lockPath, "%s.lock", path) >= static_cast<int>(sizeof lockPath))
         return;
-    fd_ = open(lockPath, O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd_ < 0)
+    lock_.reset(open(lockPath, O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+    if (!lock_)
         return;
-    while (flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+    while (flock(lock_.get(), LOCK_EX) != 0 && errno == EINTR) {
     }
-}
-
-ProbeLock::~ProbeLock()
-{
-    if (fd_ >= 0)
-        close(fd_); // closing releases the lock
 }
 
 Verdict readOutput(const char *path, Verdict read(FILE *))
 {
-    FILE *output = fopen(path, "re");
-    if (!output)
-        return Verdict::NoFile;
-    Verdict verdict = read(output);
-    fclose(output);
-    return verdict;
+    File output(fopen(path, "re"));
+    return output ? read(output.get()) : Verdict::NoFile;
 }
 
 } // namespace qavo::probe

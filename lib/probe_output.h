@@ -6,6 +6,8 @@
 
 #include <cstdio>
 
+#include "lib/holders.h"
+
 namespace qavo::probe {
 
 enum class Verdict { NoFile, No, Yes };
@@ -24,12 +26,9 @@ Verdict associated(FILE *output);
 class ProbeLock {
 public:
     explicit ProbeLock(const char *path);
-    ~ProbeLock();
-    ProbeLock(const ProbeLock &) = delete;
-    ProbeLock &operator=(const ProbeLock &) = delete;
 
 private:
-    int fd_ = -1;
+    Descriptor lock_; // closing releases the lock
 };
 
 // Opens path and hands it to read; NoFile when it cannot be opened.

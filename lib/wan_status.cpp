@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "lib/command.h"
+#include "lib/holders.h"
 #include "lib/probe_output.h"
 #include "lib/settings.h"
 #include "qavo/interfaces.h"
@@ -61,10 +62,8 @@ const char *word(bool connected) { return connected ? kConnected : kDisconnected
 // The PPP connection is up: the dialler's note is no longer news.
 const char *pppUp()
 {
-    if (FILE *note = fopen("/tmp/pppoeConnectInfo", "re")) {
-        fclose(note);
+    if (qavo::File(fopen("/tmp/pppoeConnectInfo", "re")))
         QavoSystem("rm -rf /tmp/pppoeConnectInfo", 0);
-    }
     return kConnected;
 }
 
