@@ -1,6 +1,7 @@
 // LED requests to the platform's GPIO driver and the patterns the router uses.
 #include "qavo/leds.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/ioctl.h>
@@ -35,7 +36,8 @@ int send(uint32_t gpio, const Pattern &p) { return gpioLedSet(gpio, p.on, p.off,
 uint32_t gpioSetting(const char *key)
 {
     long value = qavo::settingNumber(0, key);
-    return value < 0 || value > 0xffffffffL ? 0xffffffffu : static_cast<uint32_t>(value);
+    long long wide = value; // as wide as a line number can be stored, on 32- and 64-bit targets
+    return wide < 0 || wide > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(value);
 }
 
 } // namespace

@@ -10,6 +10,8 @@
  *   <time> <pid> <program> close
  * Built without sanitizers: it is loaded into uninstrumented programs too. */
 #define _GNU_SOURCE
+/* Both open and open64 are defined below: neither may be renamed to the other. */
+#undef _FILE_OFFSET_BITS
 #include "logline.h"
 
 #include <dlfcn.h>
