@@ -55,7 +55,7 @@ marker=$(line_of "echo 1 > /tmp/protect_process")
 # The pause between the store update and the reboot is five seconds.
 pause=$(awk '$3 == "initqavo" && /nvram_set 2860 WAN_MAC_ADDR/ { t = $1 } $3 == "initqavo" && / reboot -f$/ { printf "%d", ($1 - t) * 10 }' \
 	"$VR_STATE/log/sh.log")
-[ "${pause:-0}" -ge 50 ] && [ "${pause:-0}" -lt 60 ] || vr_fail "pause before the reboot: ${pause:-?} tenths of a second"
+[ "${pause:-0}" -ge 50 ] && [ "${pause:-0}" -lt 80 ] || vr_fail "pause before the reboot: ${pause:-?} tenths of a second"
 [ -f "$VR_STATE/tmp/e2p" ] || vr_fail "the dump is kept on the repair path"
 expect_eq "the dump is read right after internet.sh" "$(( $(line_of internet.sh) + 1 ))" "$(line_of "iwpriv ra0 e2p >/tmp/e2p")"
 
