@@ -50,6 +50,9 @@ bool word(const char *line, int index, const char **start, size_t *length)
 
 bool isOctal(char c) { return c >= '0' && c <= '7'; }
 
+// How much of an over-long word a message shows.
+int shown(size_t length) { return static_cast<int>(length < 32 ? length : 32); }
+
 } // namespace
 
 bool partitionName(const char *line, PartitionName &name)
@@ -59,8 +62,8 @@ bool partitionName(const char *line, PartitionName &name)
     if (!word(line, 3, &start, &length))
         return false;
     if (length > kPartitionNameMax) {
-        fprintf(stderr, "doMount: partition name %.32s... longer than %zu characters; skipped\n", start,
-                kPartitionNameMax);
+        fprintf(stderr, "doMount: partition name %.*s... longer than %zu characters; skipped\n", shown(length),
+                start, kPartitionNameMax);
         return false;
     }
     memcpy(name, start, length);
@@ -95,8 +98,8 @@ bool mountPoint(const char *line, MountPoint &out)
             i += 3;
         }
         if (n == kMountPointMax) {
-            fprintf(stderr, "doMount: mount point %.32s... longer than %zu characters; skipped\n", start,
-                    kMountPointMax);
+            fprintf(stderr, "doMount: mount point %.*s... longer than %zu characters; skipped\n", shown(length),
+                    start, kMountPointMax);
             return false;
         }
         out[n++] = c;

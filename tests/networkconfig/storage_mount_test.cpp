@@ -34,7 +34,9 @@ TEST(PartitionName, NamesLongerThanTheBufferAreSkippedWithAMessage)
     EXPECT_EQ(std::string(name).size(), kPartitionNameMax);
 
     testing::internal::CaptureStderr();
-    std::string tooLong = "8 1 100 sda1" + std::string(kPartitionNameMax, 'x');
+    std::string tooLong = "8 1 100 sda1" + std::string(kPartitionNameMax, 'x') + "\n";
     EXPECT_FALSE(partitionName(tooLong.c_str(), name));
-    EXPECT_NE(testing::internal::GetCapturedStderr().find("skipped"), std::string::npos);
+    // The message names the partition on its own line.
+    EXPECT_EQ("doMount: partition name sda1" + std::string(kPartitionNameMax, 'x') + "... longer than 14 characters; skipped\n",
+              testing::internal::GetCapturedStderr());
 }

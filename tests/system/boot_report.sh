@@ -19,6 +19,7 @@ reply=$(grep -A1 '^== Web request' <<<"$report" | tail -n 1)
 expect_eq "web reply" '  {"lan_ipaddr":"192.168.1.1","HostName":"PELVANTO","OperationMode":"1"}' "$reply"
 grep -q '^  /etc/udhcpd.conf (' <<<"$report" || vr_fail "report does not show the DHCP server configuration"
 grep -q ' qv_broker -c /etc_ro/mosquitto.conf$' <<<"$report" || vr_fail "report does not show the broker running"
+grep -q '^  /tmp/UsbFlag: 0$' <<<"$report" || vr_fail "report does not show what the USB tool found"
 
 [ "$vr_failures" = 0 ] || printf '%s\n' "$report" >&2
 finish
