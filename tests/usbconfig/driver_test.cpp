@@ -23,16 +23,9 @@ class UsbDriver : public UsbTest {
 protected:
     int run(std::vector<std::string> args)
     {
-        args.insert(args.begin(), "ombix_usbconfig");
-        std::vector<char *> argv;
-        for (std::string &a : args)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        testing::internal::CaptureStdout();
-        int status = usbconfig::runUsbTool(static_cast<int>(args.size()), argv.data());
-        fflush(stdout);
-        out_ = testing::internal::GetCapturedStdout();
-        return status;
+        qavo::test::ToolRun run = qavo::test::runTool(usbconfig::runUsbTool, "ombix_usbconfig", std::move(args));
+        out_ = run.out;
+        return run.status;
     }
     std::string out_;
 };

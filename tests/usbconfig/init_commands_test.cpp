@@ -12,27 +12,16 @@ namespace {
 
 const Lines kServices = {"storage.sh admin", "storage.sh ftp", "killall p910nd"};
 
-Lines concat(std::initializer_list<Lines> parts)
-{
-    Lines all;
-    for (const Lines &part : parts)
-        all.insert(all.end(), part.begin(), part.end());
-    return all;
-}
+using qavo::test::concat;
 
 class UsbInit : public UsbTest {
 protected:
     Lines init()
     {
-        char message[64] = {};
-        testing::internal::CaptureStdout();
-        testing::internal::CaptureStderr();
-        EXPECT_EQ(1, ombix_usbconfig_init(4, message));
-        stdout_ = testing::internal::GetCapturedStdout();
-        stderr_ = testing::internal::GetCapturedStderr();
+        Lines commands = run(ombix_usbconfig_init);
         for (bool echo : recorder_.echoes())
             EXPECT_TRUE(echo);
-        return recorder_.commands();
+        return commands;
     }
     Lines doMount(const std::string &partitionNames)
     {
@@ -42,12 +31,14 @@ protected:
             table += "   8        1    7812500 " + partitionNames.substr(start, end - start) + "\n";
         }
         file("proc/partitions", table);
-        char message[64] = {};
-        testing::internal::CaptureStdout();
-        testing::internal::CaptureStderr();
-        EXPECT_EQ(1, ombix_usbconfig_init_mount(4, message));
-        stdout_ = testing::internal::GetCapturedStdout();
-        stderr_ = testing::internal::GetCapturedStderr();
+        return run(ombix_usbconfig_init_mount);
+    }
+    Lines run(int (*handler)(int, char *))
+    {
+        qavo::test::HandlerRun run = qavo::test::runHandler(handler, 4);
+        EXPECT_EQ(1, run.result);
+        stdout_ = run.out;
+        stderr_ = run.err;
         return recorder_.commands();
     }
     static std::string stored(const char *key) { return nvram_bufget(0, key); }

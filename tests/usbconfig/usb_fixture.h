@@ -15,8 +15,9 @@
 #include "tests/support/command_recorder.h"
 #include "tests/support/store_fixture.h"
 #include "tests/support/test_files.h"
+#include "tests/support/tool_run.h"
 
-using Lines = std::vector<std::string>;
+using qavo::test::Lines;
 
 class UsbTest : public StoreTest {
 protected:
