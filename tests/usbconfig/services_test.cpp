@@ -1,4 +1,4 @@
-// File sharing and the printer LED.
+// File sharing: the script always, the servers only with sharing on and storage recorded.
 #include <gtest/gtest.h>
 
 #include "tests/usbconfig/usb_fixture.h"
@@ -36,20 +36,6 @@ TEST_F(UsbServices, FileSharingNeedsTheSettingAndARecordedMountPoint)
         if (c.servers)
             expected.insert(expected.end(), {"nmbd", "smbd"});
         EXPECT_EQ(expected, recorder_.commands()) << c.enabled << " " << c.list;
-    }
-}
-
-TEST_F(UsbServices, PrinterLedFollowsTheDeviceAndThePolarity)
-{
-    for (auto [attached, classify, command] :
-         {std::tuple{true, "0", "gpio l 7 4000 0 1 0 0"}, {false, "0", "gpio l 7 1 0 0 0 0"},
-          {true, "1", "gpio l 7 1 0 0 0 0"}, {false, "1", "gpio l 7 4000 0 1 0 0"}}) {
-        recorder_.clear();
-        set("Led_usb", "7");
-        set("Usb_gpio_classify", classify);
-        printer(attached);
-        printled();
-        EXPECT_EQ(Lines{command}, recorder_.commands()) << attached << classify;
     }
 }
 

@@ -134,16 +134,6 @@ TEST(PartitionListText, EntriesReadBackAsWritten)
     EXPECT_FALSE(entries.next(entry));
 }
 
-TEST(PartitionListText, StorageMountPoints)
-{
-    for (const char *point : {"/media/sda1", "/media/sdb", "/media/mmcblk0p1", "/media/mmc"})
-        EXPECT_TRUE(isStorageMountPoint(point)) << point;
-    for (const char *point : {"/media/usb1", "/media/s", "/mnt/sda1", "/media", "", "/media/SDA1"})
-        EXPECT_FALSE(isStorageMountPoint(point)) << point;
-    EXPECT_TRUE(isMemoryCardMountPoint("/media/mmcblk0p1"));
-    EXPECT_FALSE(isMemoryCardMountPoint("/media/sda1"));
-}
-
 TEST(MountListLine, SecondFieldWithTheKernelsEscapesDecoded)
 {
     struct {
