@@ -98,7 +98,7 @@ bool mountPoint(const char *line, MountPoint &out)
             i += 3;
         }
         if (n == kMountPointMax) {
-            fprintf(stderr, "doMount: mount point %.*s... longer than %zu characters; skipped\n", shown(length),
+            fprintf(stderr, "mount point %.*s... longer than %zu characters; skipped\n", shown(length),
                     start, kMountPointMax);
             return false;
         }
@@ -136,7 +136,7 @@ MediaMounts::MediaMounts() : file_(nullptr), piped_(AtomicFile::rootForTests() =
     // Unit tests read the mount table of their private tree instead of the kernel's.
     file_ = piped_ ? popen("cat /proc/mounts | grep media", "re") : openRooted("/proc/mounts", "re");
     if (!file_)
-        perror("doMount: cannot read the mount list");
+        perror("cannot read the mount list");
 }
 
 MediaMounts::~MediaMounts()
