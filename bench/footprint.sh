@@ -138,6 +138,7 @@ launched() {
 	launched routinginit $bin/ombix_networkconfig mtk7620 routinginit
 	launched initwan $bin/ombix_networkconfig mtk7620 initwan
 	launched usbinit $bin/ombix_usbconfig mtk7620 init
+	launched usbmount $bin/ombix_usbconfig mtk7620 doMount
 	launched get $bin/nvram_get 2860 lan_ipaddr
 	launched baseline /usr/bin/true
 	launched floor "$bench/bench_peak_floor"

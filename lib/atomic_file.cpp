@@ -44,6 +44,8 @@ const char *testRoot = nullptr;
 
 void AtomicFile::setRootForTests(const char *root) { testRoot = root; }
 
+const char *AtomicFile::rootForTests() { return testRoot; }
+
 AtomicFile::~AtomicFile() { discard(); }
 
 bool AtomicFile::open(const char *path, unsigned mode)

@@ -46,6 +46,8 @@ public:
     // given to open is taken under it, so unit tests run the tools' file steps in a
     // private tree. The programs never set it.
     static void setRootForTests(const char *root);
+    // The root set above, or nullptr (see lib/rooted_path.h for the readers that follow it).
+    static const char *rootForTests();
 
 private:
     void discard();

@@ -2,23 +2,19 @@
 #ifndef QAVO_NETWORKCONFIG_DRIVER_H
 #define QAVO_NETWORKCONFIG_DRIVER_H
 
+#include "lib/tool_driver.h"
 #include "networkconfig/handlers.h"
 
 namespace networkconfig {
 
-// Platform code of the first table word that matches the argument over the table's
-// compared length, or 0 when none does.
-int findPlatform(const char *word);
-// Handler of the first command table entry that matches likewise, or nullptr.
+using qavo::tool::findPlatform;
+using qavo::tool::kFailureStatus;
+
+// Handler of the first command table entry that matches the argument, or nullptr.
 Handler findCommand(const char *word);
 
-// Whole run: usage text and 0 for a wrong argument count or an unknown word; the
-// handler's result when non-zero; the error line and kFailureStatus when it returned 0.
+// Whole run, as qavo::tool::run with this tool's commands and usage text.
 int runNetworkTool(int argc, char **argv);
-
-// Exit status after a failed handler: the handlers' success value is 1, so failure
-// gets a status of its own that callers can tell from it.
-constexpr int kFailureStatus = 2;
 
 } // namespace networkconfig
 

@@ -6,12 +6,12 @@
 
 #include <cstddef>
 
+#include "lib/tool_driver.h"
+
 namespace networkconfig {
 
-// Size of the message buffer the driver zero-fills and prints after a failure.
-constexpr size_t kMessageSize = 64;
-
-using Handler = int (*)(int platform, char *message);
+using qavo::tool::Handler;
+using qavo::tool::kMessageSize;
 
 // Common start of the LAN, WAN and DHCP-configuration handlers: puts "nothing!" in the
 // message buffer; for a platform code outside 1 to 7 prints the platform error and

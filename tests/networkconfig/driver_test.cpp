@@ -6,27 +6,17 @@
 
 #include "networkconfig/driver.h"
 #include "tests/support/store_fixture.h"
+#include "tests/support/tool_run.h"
 
 using namespace networkconfig;
 
 namespace {
 
-struct ToolRun {
-    int status;
-    std::string out;
-};
+using qavo::test::ToolRun;
 
 ToolRun runTool(std::vector<std::string> args)
 {
-    args.insert(args.begin(), "ombix_networkconfig");
-    std::vector<char *> argv;
-    for (std::string &a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    testing::internal::CaptureStdout();
-    int status = runNetworkTool(static_cast<int>(args.size()), argv.data());
-    fflush(stdout);
-    return {status, testing::internal::GetCapturedStdout()};
+    return qavo::test::runTool(runNetworkTool, "ombix_networkconfig", std::move(args));
 }
 
 const char kUsage[] =

@@ -12,6 +12,7 @@
 #include "networkconfig/handlers.h"
 #include "tests/support/command_recorder.h"
 #include "tests/support/store_fixture.h"
+#include "tests/support/tool_run.h"
 
 namespace {
 
@@ -29,13 +30,7 @@ Lines phy(const char *reg0, const char *reg4)
     return lines;
 }
 
-Lines concat(std::initializer_list<Lines> parts)
-{
-    Lines all;
-    for (const Lines &part : parts)
-        all.insert(all.end(), part.begin(), part.end());
-    return all;
-}
+using qavo::test::concat;
 
 class LanCommands : public StoreTest {
 protected:

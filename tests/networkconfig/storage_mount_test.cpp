@@ -3,21 +3,21 @@
 
 #include <string>
 
-#include "networkconfig/storage_mount.h"
+#include "lib/storage.h"
 
-using namespace networkconfig;
+using namespace qavo::storage;
 
 TEST(CandidatePartition, NumberedPartitionsOfSdDisksOnly)
 {
     for (const char *name : {"sda1", "sdb9", "sda10", "sdz5"})
-        EXPECT_TRUE(isCandidatePartition(name)) << name;
+        EXPECT_TRUE(isDiskPartition(name)) << name;
     for (const char *name : {"sdb", "sda0", "sd", "s", "", "mtdblock1", "hda1", "sdaa1", "name"})
-        EXPECT_FALSE(isCandidatePartition(name)) << name;
+        EXPECT_FALSE(isDiskPartition(name)) << name;
 }
 
 TEST(PartitionName, FourthColumnOrNothing)
 {
-    char name[kPartitionNameMax + 1];
+    PartitionName name;
     ASSERT_TRUE(partitionName("major minor  #blocks  name\n", name));
     EXPECT_STREQ(name, "name");
     ASSERT_TRUE(partitionName("   8        1    7812500 sda1\n", name));
@@ -28,13 +28,15 @@ TEST(PartitionName, FourthColumnOrNothing)
 
 TEST(PartitionName, NamesLongerThanTheBufferAreSkippedWithAMessage)
 {
-    char name[kPartitionNameMax + 1] = "kept";
+    PartitionName name = "kept";
     std::string longest = "8 1 100 sda1" + std::string(kPartitionNameMax - 4, 'x');
     ASSERT_TRUE(partitionName(longest.c_str(), name));
-    EXPECT_EQ(std::string(name).size(), static_cast<size_t>(kPartitionNameMax));
+    EXPECT_EQ(std::string(name).size(), kPartitionNameMax);
 
     testing::internal::CaptureStderr();
-    std::string tooLong = "8 1 100 sda1" + std::string(kPartitionNameMax, 'x');
+    std::string tooLong = "8 1 100 sda1" + std::string(kPartitionNameMax, 'x') + "\n";
     EXPECT_FALSE(partitionName(tooLong.c_str(), name));
-    EXPECT_NE(testing::internal::GetCapturedStderr().find("skipped"), std::string::npos);
+    // The message names the partition on its own line.
+    EXPECT_EQ("doMount: partition name sda1" + std::string(kPartitionNameMax, 'x') + "... longer than 14 characters; skipped\n",
+              testing::internal::GetCapturedStderr());
 }

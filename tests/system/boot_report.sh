@@ -21,6 +21,7 @@ grep -q '^  /etc/udhcpd.conf (' <<<"$report" || vr_fail "report does not show th
 grep -q ' qv_broker -c /etc_ro/mosquitto.conf$' <<<"$report" || vr_fail "report does not show the broker running"
 expect_eq "LED requests in the report" "system LED: line 9, blinking (initqavo)" \
 	"$(sed -n '/^== LED requests/,/^$/p' <<<"$report" | sed -n 's/^ *+[0-9.]* *//p')"
+grep -q '^  /tmp/UsbFlag: 0$' <<<"$report" || vr_fail "report does not show what the USB tool found"
 
 [ "$vr_failures" = 0 ] || printf '%s\n' "$report" >&2
 finish

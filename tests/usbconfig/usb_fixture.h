@@ -1,0 +1,84 @@
+// A private router tree for the USB tool's unit tests: the store, /proc/mounts,
+// /proc/partitions, /dev/lp0, /media and /tmp under a temporary root, and a recorder for
+// the commands. "echo N > /tmp/UsbFlag" writes the flag into the tree as the shell would.
+#ifndef QAVO_TESTS_USB_FIXTURE_H
+#define QAVO_TESTS_USB_FIXTURE_H
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+#include "lib/atomic_file.h"
+#include "tests/support/command_recorder.h"
+#include "tests/support/store_fixture.h"
+#include "tests/support/test_files.h"
+#include "tests/support/tool_run.h"
+
+using qavo::test::Lines;
+
+class UsbTest : public StoreTest {
+protected:
+    void SetUp() override
+    {
+        StoreTest::SetUp();
+        tree_ = std::make_unique<qavo::test::TempDir>("usb-tree");
+        for (const char *dir : {"proc", "dev", "media", "tmp", "var"})
+            ASSERT_EQ(0, mkdir((*tree_ / dir).c_str(), 0755)) << dir;
+        qavo::AtomicFile::setRootForTests(tree_->path().c_str());
+        for (const char *value : {"0", "1"}) {
+            std::string command = std::string("echo ") + value + " > /tmp/UsbFlag";
+            std::string flag = *tree_ / "tmp/UsbFlag";
+            recorder_.on(command, [flag, value](const std::string &) {
+                qavo::test::writeFile(flag, std::string(value) + "\n");
+                return 0;
+            });
+        }
+        set("Led_usb", "13");
+        set("Usb_gpio_classify", "0");
+        set("PrinterSrvEnabled", "0");
+        mounts({});
+    }
+    void TearDown() override
+    {
+        qavo::AtomicFile::setRootForTests(nullptr);
+        StoreTest::TearDown();
+    }
+
+    // /proc/mounts with a root file system, /proc and the given mount points (as the
+    // kernel writes them, escapes included), each a tmpfs directory in the tree.
+    void mounts(const Lines &points)
+    {
+        std::string text = "/dev/root / squashfs ro,relatime 0 0\nproc /proc proc rw 0 0\n";
+        for (const std::string &point : points)
+            text += "/dev/sdx " + point + " vfat rw,relatime 0 0\n";
+        qavo::test::writeFile(*tree_ / "proc/mounts", text);
+    }
+    // A directory under the tree (its statfs is the temporary directory's file system).
+    void directory(const std::string &path) { std::filesystem::create_directories(*tree_ / path); }
+    void file(const std::string &path, const std::string &text)
+    {
+        std::filesystem::create_directories(std::filesystem::path(*tree_ / path).parent_path());
+        qavo::test::writeFile(*tree_ / path, text);
+    }
+    std::string read(const std::string &path) { return qavo::test::readFile(*tree_ / path); }
+    bool exists(const std::string &path)
+    {
+        struct stat info;
+        return stat((*tree_ / path).c_str(), &info) == 0;
+    }
+    void printer(bool attached)
+    {
+        if (attached)
+            file("dev/lp0", "");
+        else
+            unlink((*tree_ / "dev/lp0").c_str());
+    }
+
+    qavo::test::CommandRecorder recorder_;
+    std::unique_ptr<qavo::test::TempDir> tree_;
+};
+
+#endif

@@ -1,0 +1,67 @@
+// The USB LED, the printer server and file sharing.
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "lib/command.h"
+#include "lib/rooted_path.h"
+#include "lib/settings.h"
+#include "usbconfig/handlers.h"
+#include "usbconfig/partition_list.h"
+
+namespace usbconfig {
+namespace {
+
+constexpr size_t kLedCommandSize = 64;
+
+} // namespace
+
+void setUsbLed(bool active)
+{
+    // The LED's wiring decides which pattern lights it: "Usb_gpio_classify" 1 swaps them.
+    bool swapped = qavo::settingNumber(0, "Usb_gpio_classify") == 1;
+    qavo::quote::Value led = qavo::quote::decimal("Led_usb", qavo::setting(0, "Led_usb"));
+    if (active != swapped)
+        qavo::runCommand<kLedCommandSize>(1, "gpio l %s 4000 0 1 0 0", {led});
+    else
+        qavo::runCommand<kLedCommandSize>(1, "gpio l %s 1 0 0 0 0", {led});
+}
+
+void restartPrinterServer(bool storageFound)
+{
+    puts("[Debug] p910nd init...");
+    bool enabled = qavo::settingIs(0, "PrinterSrvEnabled", "1");
+    QavoSystem("killall p910nd", 1);
+    // With storage mounted the LED shows the storage; without, the printer.
+    if (!storageFound)
+        printled();
+    // Started whether or not a printer is attached now: it may be plugged in later.
+    if (enabled)
+        QavoSystem("p910nd -b -f /dev/lp0", 1);
+}
+
+} // namespace usbconfig
+
+extern "C" void printled(void)
+{
+    char path[512];
+    int fd = qavo::rootedPath("/dev/lp0", path, sizeof path) ? open(path, O_RDWR | O_CLOEXEC) : -1;
+    usbconfig::setUsbLed(fd >= 0);
+    if (fd >= 0)
+        close(fd);
+}
+
+extern "C" int ombix_usbconfig_smbstart(int, char *)
+{
+    puts("[Debug] ombix_usbconfig_smbstart...");
+    char list[usbconfig::kPartitionListMax + 1];
+    snprintf(list, sizeof list, "%s", qavo::setting(0, "UsbFisrtPart"));
+    QavoSystem("storage.sh samba", 1);
+    // Longer than 7 characters: the list names at least one mount point.
+    if (qavo::settingNumber(0, "SmbEnabled") != 0 && strlen(list) > 7) {
+        QavoSystem("nmbd", 1);
+        QavoSystem("smbd", 1);
+    }
+    return 1;
+}
