@@ -147,8 +147,9 @@ TEST_F(UsbInit, CardScriptRunsAfterTheLedOnlyFromMemoryCards)
                 scripts.push_back(line);
         EXPECT_EQ(c.script[0] ? Lines{c.script} : Lines{}, scripts) << c.mounted.back();
         auto led = std::find(commands.begin(), commands.end(), "gpio l 13 4000 0 1 0 0");
-        if (c.script[0] && led != commands.end())
+        if (c.script[0] && led != commands.end()) {
             EXPECT_EQ(c.script, *(led + 1)); // right after the LED
+        }
     }
 }
 
@@ -246,8 +247,9 @@ TEST_F(UsbInit, DoMountMountsWhatIsNotMountedThenDoesTheInitWork)
         EXPECT_EQ(c.mountCommands, mountCommands) << c.partitions;
         bool initRan = stdout_.find("Hotplug device init") != std::string::npos;
         EXPECT_EQ(c.initRuns, initRan) << c.partitions;
-        if (!c.initRuns)
+        if (!c.initRuns) {
             EXPECT_EQ(Lines{}, commands) << c.partitions;
+        }
     }
 }
 

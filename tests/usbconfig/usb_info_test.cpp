@@ -155,7 +155,8 @@ TEST(MountListLine, SecondFieldWithTheKernelsEscapesDecoded)
         qavo::storage::MountPoint point;
         bool found = qavo::storage::mountPoint(c.line, point);
         EXPECT_EQ(c.point != nullptr, found) << c.line;
-        if (c.point && found)
+        if (c.point && found) {
             EXPECT_STREQ(c.point, point);
+        }
     }
 }
