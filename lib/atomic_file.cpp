@@ -44,6 +44,13 @@ const char *testRoot = nullptr;
 
 void AtomicFile::setRootForTests(const char *root) { testRoot = root; }
 
+bool AtomicFile::rootedPath(const char *path, char *out, size_t size)
+{
+    const char *root = testRoot && path[0] == '/' ? testRoot : "";
+    int n = snprintf(out, size, "%s%s", root, path);
+    return n >= 0 && static_cast<size_t>(n) < size;
+}
+
 AtomicFile::~AtomicFile() { discard(); }
 
 bool AtomicFile::open(const char *path, unsigned mode)
@@ -51,13 +58,11 @@ bool AtomicFile::open(const char *path, unsigned mode)
     discard();
     failed_ = false;
     char rooted[256];
-    if (testRoot && path[0] == '/') {
-        if (snprintf(rooted, sizeof rooted, "%s%s", testRoot, path) >= static_cast<int>(sizeof rooted)) {
-            fprintf(stderr, "%s: path too long\n", path);
-            return false;
-        }
-        path = rooted;
+    if (!rootedPath(path, rooted, sizeof rooted)) {
+        fprintf(stderr, "%s: path too long\n", path);
+        return false;
     }
+    path = rooted;
     if (!resolveLinks(path, target_, sizeof target_)) {
         fprintf(stderr, "%s: %s\n", path, errno ? strerror(errno) : "path too long");
         return false;

@@ -46,6 +46,10 @@ public:
     // given to open is taken under it, so unit tests run the tools' file steps in a
     // private tree. The programs never set it.
     static void setRootForTests(const char *root);
+    // The path itself, or the path under the test root while one is set, so readers of
+    // kernel and device files the tests plant (the tools' own inputs) follow the same
+    // tree. False when the result does not fit.
+    static bool rootedPath(const char *path, char *out, size_t size);
 
 private:
     void discard();
