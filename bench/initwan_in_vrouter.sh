@@ -30,12 +30,8 @@ else
 fi
 
 # Only the tool and the store from the stage: every program it starts is a stand-in.
-full_stage=${stage_args[1]:-${QAVO_STAGE_DIR:-$here/build/default/stage}}
-full_stage=$(cd "$full_stage" && pwd)
-mkdir -p "$state/stage/bin"
-cp -a "$full_stage/lib" "$full_stage/etc_ro" "$state/stage/"
-for p in ombix_networkconfig nvram_daemon nvram_get nvram_set; do cp -a "$full_stage/bin/$p" "$state/stage/bin/"; done
-stage_args=(--stage "$state/stage" --tools "$(dirname "$full_stage")/sim")
+source "$here/bench/stage_subset.sh"
+stage_subset "$state" ombix_networkconfig nvram_daemon nvram_get nvram_set
 
 "$here/sim/vrouter" "${stage_args[@]}" --state "$state/router" \
 	--set wanConnectionMode=STATIC --set OperationMode=1 --set WanPhyNum=4 \
