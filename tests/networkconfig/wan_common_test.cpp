@@ -219,18 +219,6 @@ TEST_F(WanCommon, DevMtdDirectoryIsTriedFirstAndRefusedCloneFallsBack)
         EXPECT_EQ(command.find("reboot"), std::string::npos) << command;
 }
 
-TEST_F(WanCommon, StaticBringUpEndToEnd)
-{
-    for (auto [key, value] : {std::pair{"wanConnectionMode", "STATIC"}, {"wan_ipaddr", "203.0.113.2"},
-                              {"wan_netmask", "255.255.255.0"}, {"wan_static_mtu", "1500"},
-                              {"wan_gateway", "203.0.113.1"}, {"wan_primary_dns", "203.0.113.53"}})
-        set(key, value);
-    EXPECT_EQ(1, initWan());
-    EXPECT_EQ(commands().back(), "nat.sh");
-    EXPECT_TRUE(ran("killall -SIGTSTP qavo_sub"));
-    EXPECT_EQ(file("/etc/resolv.conf1"), "nameserver 203.0.113.53\n");
-}
-
 TEST_F(WanCommon, PptpStaticRoutesThenDials)
 {
     for (auto [key, value] : {std::pair{"wan_pptp_user", "u"}, {"wan_pptp_pass", "p"},

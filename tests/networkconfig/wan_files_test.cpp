@@ -210,15 +210,6 @@ TEST_F(WanFiles, PptpServerMustBeAPlainHostForThePtyShell)
     }
 }
 
-TEST_F(WanFiles, UnwritableDirectoryReportsFailureAndKeepsNoPartialFile)
-{
-    std::filesystem::remove_all(path("/etc_ro"));
-    WanRun r = run();
-    EXPECT_FALSE(writeXl2tpdConfig(r));
-    EXPECT_FALSE(writePptpSecrets(r));
-    EXPECT_FALSE(std::filesystem::exists(path("/etc_ro")));
-}
-
 struct ResolverCase {
     const char *mode;
     const char *primary;

@@ -222,17 +222,3 @@ TEST_F(WanModes, HostileValuesReachNoCommand)
 }
 
 } // namespace
-
-TEST_F(WanModes, CommandThatDoesNotFitIsRefusedNotCut)
-{
-    WanRun r = run();
-    r.command("route add -net %s netmask 255.255.255.255 gw 203.0.113.1",
-              {qavo::quote::text("wan_l2tp_server", std::string(100, 'a'))});
-    EXPECT_TRUE(commands().empty());
-    EXPECT_TRUE(r.refused);
-    r.refused = false;
-    r.command("route add -net %s netmask 255.255.255.255 gw 203.0.113.1",
-              {qavo::quote::text("wan_l2tp_server", std::string(60, 'a'))});
-    EXPECT_EQ(commands().size(), 1u);
-    EXPECT_FALSE(r.refused);
-}
