@@ -45,17 +45,17 @@ wan_provider_start() {
 }
 
 # log/wan: the WAN interface's address, the routes, the resolver file and the
-# leases the provider handed out (udhcpd writes them on SIGUSR1).
+# leases the provider handed out (udhcpd writes them on SIGUSR1). Nothing here may
+# fail the run (set -e): a provider that died just shows no leases.
 wan_snapshot() {
 	{
 		echo "address: $(/bin/ip -4 -o addr show dev eth2.2 2> /dev/null | awk '{ print $4 }')"
 		echo "default route: $(/bin/ip route show default 2> /dev/null)"
 		echo "resolv.conf: $(tr '\n' ' ' < /etc/resolv.conf 2> /dev/null)"
 		if [ -n "$wan_provider_pid" ]; then
-			kill -USR1 "$wan_provider_pid" 2> /dev/null
-			sleep 0.2
+			kill -USR1 "$wan_provider_pid" 2> /dev/null && sleep 0.2
 			echo "provider leases:"
-			/bin/busybox dumpleases -f "$wan_provider_dir/udhcpd.leases" 2> /dev/null | sed 's/^/  /'
+			/bin/busybox dumpleases -f "$wan_provider_dir/udhcpd.leases" 2> /dev/null | sed 's/^/  /' || true
 		fi
 	} > "$state/log/wan"
 }
