@@ -113,6 +113,19 @@ const char *const kHostileCredentials[] = {
     "\\n", "a\"b'c\\", "caf\xc3\xa9", "ends with blank ", "$(reboot)", "\x01\x7f",
 };
 
+struct WordCheck {
+    const char *path;
+    size_t words;
+    std::vector<size_t> valueAt;
+};
+
+const WordCheck kCredentialWords[] = {
+    {"/etc/options.pppoe", 28, {2, 4}},        // user X password X
+    {"/etc_ro/ppp/options.xl2ptd", 22, {4, 6}}, // user "X" password "X"
+    {"/etc_ro/ppp/chap-secrets", 4, {0, 2}},    // "X" PPTP "X" "*"
+    {"/etc_ro/ppp/peers/pptp", 10, {5}},        // name X
+};
+
 TEST_F(WanFiles, HostileCredentialsReadBackAsExactlyOneWord)
 {
     for (const char *value : kHostileCredentials) {
@@ -128,23 +141,13 @@ TEST_F(WanFiles, HostileCredentialsReadBackAsExactlyOneWord)
         ASSERT_TRUE(writePptpPeer(r)) << value;
         EXPECT_FALSE(r.refused) << value;
 
-        Lines pppoe = pppdWords(file("/etc/options.pppoe"));
-        ASSERT_EQ(pppoe.size(), 28u) << value;
-        EXPECT_EQ(pppoe[1], "user");
-        EXPECT_EQ(pppoe[2], value);
-        EXPECT_EQ(pppoe[3], "password");
-        EXPECT_EQ(pppoe[4], value);
-        Lines l2tp = pppdWords(file("/etc_ro/ppp/options.xl2ptd"));
-        ASSERT_EQ(l2tp.size(), 22u) << value;
-        EXPECT_EQ(l2tp[3], "user");
-        EXPECT_EQ(l2tp[4], value);
-        EXPECT_EQ(l2tp[5], "password");
-        EXPECT_EQ(l2tp[6], value);
-        EXPECT_EQ(pppdWords(file("/etc_ro/ppp/chap-secrets")), (Lines{value, "PPTP", value, "*"})) << value;
-        Lines peer = pppdWords(file("/etc_ro/ppp/peers/pptp"));
-        ASSERT_EQ(peer.size(), 10u) << value;
-        EXPECT_EQ(peer[4], "name");
-        EXPECT_EQ(peer[5], value);
+        // Each file keeps its number of words, and the value is the word where it belongs.
+        for (const WordCheck &check : kCredentialWords) {
+            Lines words = pppdWords(file(check.path));
+            ASSERT_EQ(words.size(), check.words) << check.path << ": " << value;
+            for (size_t at : check.valueAt)
+                EXPECT_EQ(words[at], value) << check.path;
+        }
     }
 }
 
