@@ -16,12 +16,8 @@ trap 'rm -rf "$state"' EXIT
 # A stage holding only the boot program and the store: the tools, the broker and the
 # subscriber it starts are then the virtual router's no-op stand-ins, so the figure is
 # initqavo's own cost and not that of the programs running beside it.
-full_stage=${stage_args[1]:-${QAVO_STAGE_DIR:-$here/build/default/stage}}
-full_stage=$(cd "$full_stage" && pwd)
-mkdir -p "$state/stage/bin"
-cp -a "$full_stage/lib" "$full_stage/etc_ro" "$state/stage/"
-for p in initqavo nvram_daemon nvram_get nvram_set; do cp -a "$full_stage/bin/$p" "$state/stage/bin/"; done
-stage_args=(--stage "$state/stage" --tools "$(dirname "$full_stage")/sim")
+source "$here/bench/stage_subset.sh"
+stage_subset "$state" initqavo nvram_daemon nvram_get nvram_set
 
 "$here/sim/vrouter" "${stage_args[@]}" --state "$state/router" -- /bin/bash -c '
 	set -e

@@ -53,13 +53,11 @@ bool AtomicFile::open(const char *path, unsigned mode)
     discard();
     failed_ = false;
     char rooted[256];
-    if (testRoot && path[0] == '/') {
-        if (snprintf(rooted, sizeof rooted, "%s%s", testRoot, path) >= static_cast<int>(sizeof rooted)) {
-            fprintf(stderr, "%s: path too long\n", path);
-            return false;
-        }
-        path = rooted;
+    if (!rootedPath(path, rooted, sizeof rooted)) {
+        fprintf(stderr, "%s: path too long\n", path);
+        return false;
     }
+    path = rooted;
     if (!resolveLinks(path, target_, sizeof target_)) {
         fprintf(stderr, "%s: %s\n", path, errno ? strerror(errno) : "path too long");
         return false;

@@ -18,6 +18,8 @@ const char *refusal(const Value &value)
         return nullptr;
     case Kind::Line:
         return isOneLine(v) ? nullptr : "holds a line break or another control character";
+    case Kind::Credential:
+        return v.find_first_of("\r\n") == std::string_view::npos ? nullptr : "holds a line break";
     case Kind::Ipv4:
         return isIpv4(v) ? nullptr : "is not an IPv4 address";
     case Kind::Netmask:
@@ -57,7 +59,7 @@ bool accept(const Value &value)
 {
     const char *why = refusal(value);
     if (!why && value.kind != Kind::Integer && value.kind != Kind::Text && value.kind != Kind::Line &&
-        !value.text.empty() && value.text[0] == '-')
+        value.kind != Kind::Credential && !value.text.empty() && value.text[0] == '-')
         why = "begins with '-'";
     if (!why)
         return true;
@@ -107,7 +109,7 @@ bool Builder::append(const char *format, std::initializer_list<Value> values)
 void Builder::literal(char c)
 {
     put(c);
-    if (syntax_ == Syntax::Plain)
+    if (syntax_ == Syntax::Plain || syntax_ == Syntax::Xl2tpd)
         return;
     if (escaped_) {
         escaped_ = false;
@@ -155,6 +157,9 @@ void Builder::emit(const Value &value)
         break;
     case Syntax::Pppd:
         emitPppd(value.text);
+        break;
+    case Syntax::Xl2tpd:
+        emitXl2tpd(value);
         break;
     case Syntax::Plain:
         if (!validate::isOneLine(value.text)) {
@@ -229,6 +234,24 @@ void Builder::emitPppd(std::string_view v)
     }
     if (bare)
         put('"');
+}
+
+void Builder::emitXl2tpd(const Value &value)
+{
+    std::string_view v = value.text;
+    const char *why = nullptr;
+    if (!validate::isOneLine(v))
+        why = "holds a line break or another control character";
+    else if (v.find(';') != std::string_view::npos)
+        why = "holds a ';', which starts a comment in the xl2tpd configuration";
+    else if (!v.empty() && (v.front() == ' ' || v.back() == ' '))
+        why = "begins or ends with a blank, which the xl2tpd configuration drops";
+    if (why) {
+        fprintf(stderr, "Error: setting %s %s; refused\n", value.name, why);
+        fail();
+        return;
+    }
+    put(v);
 }
 
 void Builder::put(char c)

@@ -11,6 +11,9 @@
 //   Pppd, bare word             wrapped in "..." with pppd's escapes (\\ \" \ooo)
 //   Pppd, inside "..." or '...' pppd's escapes
 //   Plain (no escape syntax)    copied; a control character refuses the value
+//   Xl2tpd ("key = value" line) copied; a control character, a ';' (which starts a
+//                               comment there) or a blank at either end (which the
+//                               daemon trims) refuses the value
 // Typed values (addresses, masks, MACs, MTUs, interface and host names, numbers) are
 // checked by strict parsers first; a value that fails, or a one-line value holding a
 // line break, is refused. A refused value, or a result that would not fit the buffer,
@@ -28,11 +31,12 @@
 // not part of the public C interface.
 namespace qavo::quote {
 
-enum class Syntax : unsigned char { Shell, Pppd, Plain };
+enum class Syntax : unsigned char { Shell, Pppd, Plain, Xl2tpd };
 
 enum class Kind : unsigned char {
     Text,     // anything; quoted as needed
     Line,     // anything without a control character
+    Credential, // anything without a line feed or carriage return (user names, passwords)
     Ipv4,
     Netmask,
     Mac,
@@ -52,6 +56,7 @@ struct Value {
 
 inline Value text(const char *name, std::string_view v) { return {name, v, Kind::Text, 0}; }
 inline Value line(const char *name, std::string_view v) { return {name, v, Kind::Line, 0}; }
+inline Value credential(const char *name, std::string_view v) { return {name, v, Kind::Credential, 0}; }
 inline Value ipv4(const char *name, std::string_view v) { return {name, v, Kind::Ipv4, 0}; }
 inline Value netmask(const char *name, std::string_view v) { return {name, v, Kind::Netmask, 0}; }
 inline Value mac(const char *name, std::string_view v) { return {name, v, Kind::Mac, 0}; }
@@ -88,6 +93,7 @@ private:
     void emit(const Value &value);
     void emitShell(std::string_view v);
     void emitPppd(std::string_view v);
+    void emitXl2tpd(const Value &value);
     void put(char c);
     void put(std::string_view s);
     void fail();

@@ -29,7 +29,8 @@ extern "C" {
 int ombix_networkconfig_init_lan(int platform, char *message);
 // "getdhcpdconfig": regenerates /etc/udhcpd.conf only; the result of writeUdhcpdConfig.
 int ombix_networkconfig_gen_lanDhcpdConfig(int platform, char *message);
-// "initwan": WAN bring-up (placeholder, see wan_placeholder.cpp).
+// "initwan": WAN bring-up in the stored connection mode; 1 when the mode's steps ran to
+// their end with every setting accepted, 0 on a refusal or a file that could not be written.
 int ombix_networkconfig_init_wan(int platform, char *message);
 // "routinginit": staticRoutingInit.
 int ombix_networkconfig_init_routing(int platform, char *message);
@@ -47,6 +48,14 @@ int writeUdhcpdConfig(int platform, const char *ifname);
 // 1 when a command was run, 0 when the platform has none.
 int setPhyControl(int platform, int port, int on);
 int setPhyAdvertise(int platform, int port, int on);
+
+// Rewrites "/etc/resolv.conf" and "/etc/resolv.conf1" from the section's WAN DNS servers
+// when force is non-zero or "wan_dns_mode" is 1. The platform and WAN port switch the WAN
+// PHY on if a file cannot be opened.
+void ralinkWanDnsInit(int force, int section, int platform, int port);
+// Writes both resolver files; 1 when both were written, 0 otherwise (the store section
+// released and the WAN PHY switched on when a file could not be opened).
+int _ralinkWanDnsInit(int section, int platform, int port);
 
 // Makes the kernel routing table follow "RoutingRules": deletes the kernel routes that
 // match a stored rule, then adds every complete stored rule (WAN rules in gateway mode only).

@@ -1,10 +1,12 @@
 #!/bin/sh
 # Installs what is missing, builds, and boots the virtual router on its factory defaults,
-# printing what the router did.
+# printing what the router did. Settings of your own go on top of the defaults:
+#   scripts/main-job.sh --set wanConnectionMode=PPPOE --set wan_pppoe_user_mm=me --settings my.conf
+# (KEY=VALUE, or 1:KEY=VALUE for section 1; a settings file holds one such line each).
 set -eu
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 cmake --preset default >/dev/null
 cmake --build --preset default -j2
 cmake --install build/default --prefix build/default/stage >/dev/null
-exec sim/boot-report --stage build/default/stage
+exec sim/boot-report --stage build/default/stage "$@"

@@ -4,6 +4,8 @@
 # inside fresh namespaces; everything it mounts or starts dies with them.
 set -euo pipefail
 source "$1"
+source "$(dirname "${BASH_SOURCE[0]}")/wan-provider.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/settle.sh"
 
 say() { [ "$verbose" = 0 ] || echo "vrouter: $*" >&2; }
 die() { echo "vrouter: $*" >&2; exit 125; }
@@ -59,6 +61,7 @@ make_root() {
 		bind_ro "$d" "$root$d"
 	done
 	make_inner
+	wan_provider_prepare_root
 }
 
 make_dev() {
@@ -221,10 +224,13 @@ start_store() {
 			echo "vrouter: no nvram_daemon in the stage; running without the store" >&2
 		fi
 	fi
-	local kv
+	local kv section
 	for kv in "${sets[@]}"; do
-		nvram_set 2860 "${kv%%=*}" "${kv#*=}" > /dev/null ||
-			die "nvram_set 2860 ${kv%%=*} failed"
+		# SECTION:KEY=VALUE names the store section (0, 1 or 2860); section 0 otherwise.
+		section=2860
+		if [[ $kv =~ ^(0|1|2860):(.*)$ ]]; then section=${BASH_REMATCH[1]} kv=${BASH_REMATCH[2]}; fi
+		nvram_set "$section" "${kv%%=*}" "${kv#*=}" > /dev/null ||
+			die "nvram_set $section ${kv%%=*} failed"
 	done
 }
 
@@ -239,7 +245,7 @@ list_processes() {
 	procs=()
 	for d in "$procdir"/[0-9]*; do
 		pid=${d##*/}
-		[ "$pid" != 1 ] && [ "$pid" != "$store_pid" ] || continue
+		[ "$pid" != 1 ] && [ "$pid" != "$store_pid" ] && [ "$pid" != "$wan_provider_pid" ] || continue
 		read -r stat 2> /dev/null < "$d/stat" || continue
 		rest=${stat##*) }
 		[ "${rest%% *}" != Z ] || continue
@@ -259,6 +265,7 @@ wait_for_leftovers() {
 		list_processes
 		[ ${#procs[@]} -gt 0 ] || return 0
 		[ "$(now_us)" -lt "$deadline" ] || return 0
+		[ "$settle" = 0 ] || ! boot_settled || return 0
 		sleep 0.05
 	done
 }
@@ -279,6 +286,7 @@ export HOME=/root
 export LD_PRELOAD=$inner/tools/gpio_shim.so \
 	ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0"
 start_store
+[ "$wan_provider" = 0 ] || wan_provider_start
 if [ -n "$setup" ]; then
 	say "setup"
 	PATH="/usr/sbin:/usr/bin:/sbin:/bin:$PATH" bash -c "$setup" || die "--setup failed"
@@ -295,6 +303,7 @@ if [ "$wait_seconds" != 0 ]; then
 	wait_for_leftovers
 	"$inner/tools/event" waited
 fi
+wan_snapshot
 list_processes
 : > "$state/log/processes"
 for p in "${procs[@]}"; do

@@ -178,3 +178,26 @@ TEST(QuotePlain, ControlCharactersAreRefused)
     ASSERT_TRUE(format(Syntax::Plain, line, "x '%s' \"%s\"\n", {text("a", "it's"), text("b", "\"")}));
     EXPECT_STREQ("x 'it's' \"\"\"\n", line);
 }
+
+TEST(QuoteCredential, OnlyLineBreaksAreRefused)
+{
+    char line[128];
+    for (const char *value : {"a\tb", "\x01", "x plugin evil.so", "", "-leading"}) {
+        EXPECT_TRUE(format(Syntax::Pppd, line, "password %s\n", {credential("pass", value)})) << value;
+    }
+    for (const char *value : {"a\nb", "a\rb", "\n"}) {
+        EXPECT_FALSE(format(Syntax::Pppd, line, "password %s\n", {credential("pass", value)})) << value;
+        EXPECT_STREQ("", line);
+    }
+}
+
+TEST(QuoteXl2tpd, ValuesTheConfigurationReaderWouldChangeAreRefused)
+{
+    char line[128];
+    ASSERT_TRUE(format(Syntax::Xl2tpd, line, "name = %s\n", {text("user", "a b#\"c'\\d")}));
+    EXPECT_STREQ("name = a b#\"c'\\d\n", line);
+    ASSERT_TRUE(format(Syntax::Xl2tpd, line, "name = %s\n", {text("user", "")}));
+    EXPECT_STREQ("name = \n", line);
+    for (const char *value : {"a;b", " a", "a ", "a\tb", "a\nlns = evil", "\x7f"})
+        EXPECT_FALSE(format(Syntax::Xl2tpd, line, "name = %s\n", {text("user", value)})) << value;
+}

@@ -3,7 +3,7 @@
 # what the router did, ending with one web request answered through the real broker.
 source "$QAVO_SOURCE_DIR/sim/testlib.sh"
 
-report=$("$QAVO_SOURCE_DIR/sim/boot-report" --stage "$QAVO_STAGE_DIR" --state "$vr_runs/report" --wait 2 2>&1)
+report=$("$QAVO_SOURCE_DIR/sim/boot-report" --stage "$QAVO_STAGE_DIR" --state "$vr_runs/report" --wait 30 2>&1)
 expect_eq "report status" 0 "$?"
 expect_eq "first line" "Virtual router boot: initqavo exit status 0" \
 	"$(head -n 1 <<<"$report" | sed 's/, [0-9.]* s in all.*//')"
@@ -23,5 +23,24 @@ expect_eq "LED requests in the report" "system LED: line 9, blinking (initqavo)"
 	"$(sed -n '/^== LED requests/,/^$/p' <<<"$report" | sed -n 's/^ *+[0-9.]* *//p')"
 grep -q '^  /tmp/UsbFlag: 0$' <<<"$report" || vr_fail "report does not show what the USB tool found"
 
+# The factory defaults are a DHCP WAN: the router leases an address from the provider
+# and routes through it; the report ends once the boot has settled, before the bound.
+grep -qE '^  address: 10\.0\.2\.1[01][0-9]/24$' <<<"$report" || vr_fail "report shows no WAN lease"
+grep -q '^  default route: default via 10\.0\.2\.2 dev eth2\.2' <<<"$report" || vr_fail "report shows no default route"
+grep -qE '^== Processes left running when the boot settled \([0-9.]+ s after' <<<"$report" ||
+	vr_fail "the boot did not settle within the bound"
+[ "$vr_failures" = 0 ] || printf '%s\n' "$report" >&2
+
+# A user's own settings: the PPPoE bring-up's commands and file; a setting the store
+# refuses is named before the boot.
+printf 'wan_pppoe_user_mm=me@isp\n# comment\n=no-key\n' > "$vr_runs/settings"
+report=$("$QAVO_SOURCE_DIR/sim/boot-report" --stage "$QAVO_STAGE_DIR" --state "$vr_runs/pppoe" --wait 30 \
+	--set wanConnectionMode=PPPOE --set 'wan_pppoe_pass=two words' --settings "$vr_runs/settings" 2>&1)
+expect_lines "refusals before the boot" "$(sed -n '1,2p' <<<"$report")" <<'LINES'
+Settings left out of the boot:
+  '=no-key': refused by the store
+LINES
+grep -q '\] pppd file /etc/options.pppoe > /tmp/pppoeConnectInfo &$' <<<"$report" || vr_fail "no pppd command in the report"
+grep -q '^  /etc/options.pppoe (.*user me@isp.password "two words"' <<<"$report" || vr_fail "no PPPoE options in the report"
 [ "$vr_failures" = 0 ] || printf '%s\n' "$report" >&2
 finish

@@ -1,0 +1,58 @@
+// The WAN address modes without PPP: a stored static address, or one from DHCP.
+#include "lib/settings.h"
+#include "networkconfig/handlers.h"
+#include "networkconfig/wan.h"
+#include "qavo/runner.h"
+
+namespace networkconfig::wan {
+namespace {
+
+namespace q = qavo::quote;
+using qavo::setting;
+
+} // namespace
+
+int bringUpStatic(WanRun &run)
+{
+    run.command("ifconfig %s %s netmask %s mtu %s",
+                {q::ifname("WAN interface", run.ifname), q::ipv4("wan_ipaddr", setting(0, "wan_ipaddr")),
+                 q::netmask("wan_netmask", setting(0, "wan_netmask")),
+                 q::mtu("wan_static_mtu", setting(0, "wan_static_mtu"))});
+    QavoSystem("route del default", 1);
+    run.command("route add default gw %s", {q::ipv4("wan_gateway", setting(0, "wan_gateway"))});
+    updateResolverFiles(run, true);
+    run.phy(1);
+    // Tells the setting-module subscriber that a static WAN is up.
+    QavoSystem("killall -SIGTSTP qavo_sub", 1);
+    return run.successEnd();
+}
+
+int bringUpDhcp(WanRun &run)
+{
+    run.command("ifconfig %s 0.0.0.0 mtu %s",
+                {q::ifname("WAN interface", run.ifname), q::mtu("wan_dhcp_mtu", setting(0, "wan_dhcp_mtu"))});
+    const char *hostName = setting(0, "wan_dhcp_hn");
+    bool sendName = hostName[0] != '\0';
+    if (sendName && !q::accept(q::hostname("wan_dhcp_hn", hostName))) {
+        // The client still starts, only without the name.
+        run.refused = true;
+        sendName = false;
+    }
+    if (sendName)
+        run.command("udhcpc -i %s -h %s -s /sbin/udhcpc.sh -p /var/run/udhcpc.pid -S &",
+                    {q::ifname("WAN interface", run.ifname), q::hostname("wan_dhcp_hn", hostName)});
+    else
+        run.command("udhcpc -i %s  -s /sbin/udhcpc.sh -p /var/run/udhcpc.pid -S &",
+                    {q::ifname("WAN interface", run.ifname)});
+    updateResolverFiles(run, false);
+    run.phy(1);
+    QavoSystem("config-dnsmasq.sh", 1);
+    return run.successEnd();
+}
+
+void startPlainDhcpClient(WanRun &run)
+{
+    run.command("udhcpc -i %s  -s /sbin/udhcpc.sh -p /var/run/udhcpc.pid &", {q::ifname("WAN interface", run.ifname)});
+}
+
+} // namespace networkconfig::wan
