@@ -7,6 +7,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "lib/rooted_path.h"
+
 namespace qavo {
 namespace {
 
