@@ -85,7 +85,7 @@ fetch_sources() {
 		-o Dir::Etc::Preferences="$apt_dir/etc/preferences" \
 		-o Dir::Etc::PreferencesParts="$apt_dir/etc/preferences.d" \
 		-o Debug::NoLocking=1 -o APT::Sandbox::User=root
-	apt-get "$@" -q update || return 1
+	apt-get "$@" -q --error-on=any update || return 1
 	rm -rf "$src_dir" && mkdir -p "$src_dir"
 	# shellcheck disable=SC2086
 	(cd "$src_dir" && apt-get "$@" -q source $wanted)
@@ -106,11 +106,11 @@ if [ "$target" = mipsel ]; then
 	[ -d "$sysroot/usr" ] || fail "no sysroot at $sysroot; run scripts/mipsel-sysroot.sh"
 	cc=mipsel-linux-gnu-gcc
 	cflags="-Os -march=mips32r2 -ffunction-sections -fdata-sections -Wall"
-	ldflags="-Wl,--gc-sections -Wl,--as-needed -Wl,-O1"
+	ldflags="-Wl,--gc-sections -Wl,--as-needed -Wl,-O1 -Wl,--no-undefined"
 else
 	cc=${CC:-cc}
 	cflags="$(dpkg-buildflags --get CFLAGS) $(dpkg-buildflags --get CPPFLAGS) -Wall"
-	ldflags="$(dpkg-buildflags --get LDFLAGS) -Wl,--as-needed"
+	ldflags="$(dpkg-buildflags --get LDFLAGS) -Wl,--as-needed -Wl,--no-undefined"
 fi
 
 # Only the library's directory, its headers, the bundled list macros and the build
