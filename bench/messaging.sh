@@ -18,16 +18,22 @@ exec "$src/sim/vrouter" --stage "$build/stage" --tools "$build/sim" --bind "$bui
 	sleep 0.3
 	echo "== one exchange in one process"
 	'"$build"'/bench/bench_messaging_exchange 2000
-	echo "== one exchange, whole process"
-	hyperfine -N --warmup 20 --runs 300 \
-		"qavo_webreq echo ping" \
-		"mosquitto_rr -h 127.0.0.1 -t pelvanto/router/echo -e pelvanto/router/echo/R -m ping"
-	echo "== one publication, whole process"
-	hyperfine -N --warmup 20 --runs 300 \
-		"qavo_pub 127.0.0.1 bench ping" \
-		"mosquitto_pub -h 127.0.0.1 -t pelvanto/router/bench -m ping"
+	# whole_process OURS THEIRS: hyperfine, then the medians (the mean drifts with the
+	# other load of a shared machine) and ours as a share of theirs.
+	whole_process() {
+		hyperfine -N --warmup 20 --runs 300 --export-json /tmp/whole.json "$1" "$2"
+		awk -F": " "
+			/\"command\":/ { command = \$2; gsub(/[\",]/, \"\", command) }
+			/\"median\":/ { median[++n] = \$2 + 0; printf \"median %.2f ms  %s\\n\", \$2 * 1000, command }
+			END { if (n == 2) printf \"ours / theirs (medians): %.2fx\\n\", median[1] / median[2] }
+		" /tmp/whole.json
+	}
 	webreq="qavo_webreq echo ping"
 	rr="mosquitto_rr -h 127.0.0.1 -t pelvanto/router/echo -e pelvanto/router/echo/R -m ping"
+	echo "== one exchange, whole process"
+	whole_process "$webreq" "$rr"
+	echo "== one publication, whole process"
+	whole_process "qavo_pub 127.0.0.1 bench ping" "mosquitto_pub -h 127.0.0.1 -t pelvanto/router/bench -m ping"
 	echo "== peak resident memory of one exchange, whole process (KiB; median of 9)"
 	printf "%7s %7s  %s\n" VmHWM private program
 	for command in "$webreq" "$rr"; do
