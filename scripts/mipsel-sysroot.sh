@@ -23,19 +23,13 @@ if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$packages" ]; then
 fi
 [ -d "$toolchain_lib" ] || { echo "mipsel-sysroot: $toolchain_lib missing; run scripts/install-deps.sh" >&2; exit 1; }
 
-mkdir -p "$apt_dir/lists/partial" "$apt_dir/archives/partial" "$apt_dir/debs" "$apt_dir/etc/preferences.d"
-: >"$apt_dir/status"
+. scripts/private-apt.sh
+mkdir -p "$apt_dir/debs"
 # The host's own sources, read but not changed; everything apt writes goes to $apt_dir.
-set -- -o APT::Architecture=mipsel -o APT::Architectures::=mipsel \
-	-o Dir::State="$apt_dir" -o Dir::State::Lists="$apt_dir/lists" \
-	-o Dir::State::status="$apt_dir/status" -o Dir::Cache="$apt_dir" \
-	-o Dir::Cache::archives="$apt_dir/archives" \
-	-o Dir::Etc::Preferences="$apt_dir/etc/preferences" \
-	-o Dir::Etc::PreferencesParts="$apt_dir/etc/preferences.d" \
-	-o Debug::NoLocking=1 -o APT::Sandbox::User=root
-apt-get "$@" -qq update
+set -- -o APT::Architecture=mipsel -o APT::Architectures::=mipsel
+private_apt "$apt_dir" "$@" -qq update
 # shellcheck disable=SC2086
-(cd "$apt_dir/debs" && rm -f ./*.deb && apt-get "$@" -qq download $packages)
+(cd "$apt_dir/debs" && rm -f ./*.deb && private_apt "$apt_dir" "$@" -qq download $packages)
 
 rm -rf "$root"
 mkdir -p "$root/lib"

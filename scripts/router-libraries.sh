@@ -23,6 +23,7 @@
 set -eu
 cd "$(dirname "$0")/.."
 here=$PWD
+. scripts/private-apt.sh
 target=${1:-}
 case $target in host | mipsel) ;; *) echo "usage: $0 host|mipsel" >&2; exit 2 ;; esac
 
@@ -62,11 +63,10 @@ fi
 mkdir -p "$top"
 : >"$log"
 
-# fetch_sources PACKAGE=VERSION...: the source packages, unpacked under $src_dir.
+# fetch_sources PACKAGE=VERSION...: the source packages, unpacked under $src_dir, from a
+# deb-src list of our own.
 fetch_sources() {
-	mkdir -p "$apt_dir/lists/partial" "$apt_dir/archives/partial" "$apt_dir/etc/sources.list.d" \
-		"$apt_dir/etc/preferences.d"
-	: >"$apt_dir/status"
+	mkdir -p "$apt_dir/etc/sources.list.d"
 	mirror=${QAVO_DEBIAN_MIRROR:-http://deb.debian.org/debian}
 	security=${QAVO_DEBIAN_SECURITY_MIRROR:-http://deb.debian.org/debian-security}
 	keyring=/usr/share/keyrings/debian-archive-keyring.gpg
@@ -78,17 +78,11 @@ fetch_sources() {
 	EOF
 	wanted="$*"
 	set -- -o Dir::Etc::SourceList="$apt_dir/etc/sources.list" \
-		-o Dir::Etc::SourceParts="$apt_dir/etc/sources.list.d" \
-		-o Dir::State="$apt_dir" -o Dir::State::Lists="$apt_dir/lists" \
-		-o Dir::State::status="$apt_dir/status" -o Dir::Cache="$apt_dir" \
-		-o Dir::Cache::archives="$apt_dir/archives" \
-		-o Dir::Etc::Preferences="$apt_dir/etc/preferences" \
-		-o Dir::Etc::PreferencesParts="$apt_dir/etc/preferences.d" \
-		-o Debug::NoLocking=1 -o APT::Sandbox::User=root
-	apt-get "$@" -q --error-on=any update || return 1
+		-o Dir::Etc::SourceParts="$apt_dir/etc/sources.list.d"
+	private_apt "$apt_dir" "$@" -q --error-on=any update || return 1
 	rm -rf "$src_dir" && mkdir -p "$src_dir"
 	# shellcheck disable=SC2086
-	(cd "$src_dir" && apt-get "$@" -q source $wanted)
+	(cd "$src_dir" && private_apt "$apt_dir" "$@" -q source $wanted)
 }
 mosquitto_tree=$src_dir/mosquitto-$(upstream_of "$mosquitto_version")
 cjson_tree=$src_dir/cjson-$(upstream_of "$cjson_version")
@@ -98,6 +92,9 @@ if [ ! -f "$src_dir/.fetched" ] || [ "$(cat "$src_dir/.fetched")" != "$sources" 
 	step "fetch Debian's source packages $sources" fetch_sources $sources
 	[ -f "$mosquitto_tree/lib/Makefile" ] && [ -f "$cjson_tree/cJSON.c" ] ||
 		fail "step 'unpack the sources' failed: no $mosquitto_tree/lib/Makefile or $cjson_tree/cJSON.c"
+	# Only the client library is ours to build: the command-line clients, the other
+	# programs and the broker leave the tree unread.
+	rm -rf "$mosquitto_tree/client" "$mosquitto_tree/apps" "$mosquitto_tree/src"
 	echo "$sources" >"$src_dir/.fetched"
 fi
 
