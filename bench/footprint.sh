@@ -7,8 +7,9 @@
 #    build/mipsel/image: the size of every program and library, what each needs at run
 #    time (readelf NEEDED), and which functions use the FPU (the MT7620 has none; the
 #    kernel emulates it). Targets: our programs, our library and any C++ run time they
-#    need together at most 256 KiB (the configuration store stand-ins, which the
-#    platform's own replace, and the example setting module qavo_sub not counted); the
+#    need together at most 256 KiB (files marked "tree only" not counted: the
+#    configuration store stand-ins, which the platform's own replace, the example setting
+#    module qavo_sub, the messaging tools and the libraries from Debian's sources); the
 #    whole router tree beyond the C library (every program and library, libnvram,
 #    libmosquitto and libcjson included, and etc_ro; not include/ and lib/pkgconfig/,
 #    which only build setting modules) at most 320 KiB.
@@ -68,7 +69,7 @@ for file in $(cd "$image" && find . -type f | sed 's|^\./||' | sort); do
 	need=$(needs "$image/$file")
 	fpu=$(fpu_functions "$symbols/$file")
 	base=$(basename "$file")
-	mark="  (not counted)"
+	mark="  (tree only)"
 	for o in $ours; do
 		case $base in "$o" | "$o".*) mark=""; counted=$((counted + bytes)) ;; esac
 	done
