@@ -4,6 +4,7 @@
 #include <ctime>
 
 #include "init/boot.h"
+#include "lib/holders.h"
 #include "nvram.h"
 
 namespace {
@@ -26,8 +27,7 @@ int Sleep(unsigned n)
 int setDefault()
 {
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        if (FILE *pidFile = fopen(kStorePidFile, "re")) {
-            fclose(pidFile);
+        if (qavo::File(fopen(kStorePidFile, "re"))) {
             nvram_init(0);
             puts("\n[Debug] nvram_init...");
             return 0;

@@ -8,17 +8,12 @@
 #include <unistd.h>
 
 #include "lib/command.h"
+#include "lib/holders.h"
 
 namespace {
 
 constexpr size_t kPathSize = 512;
 constexpr size_t kCommandSize = 256;
-
-// Closes the directory stream when the holder goes.
-struct DirectoryCloser {
-    DIR *directory;
-    ~DirectoryCloser() { closedir(directory); }
-};
 
 bool joinPath(char (&out)[kPathSize], const char *directory, const char *name)
 {
@@ -55,11 +50,10 @@ void mirrorEntry(const char *source, const char *target, const char *name)
 
 void mirrorDirectory(const char *source, const char *target)
 {
-    DIR *directory = opendir(source);
+    qavo::Directory directory(opendir(source));
     if (!directory)
         return;
-    DirectoryCloser closer{directory};
-    while (const dirent *entry = readdir(directory)) {
+    while (const dirent *entry = readdir(directory.get())) {
         // Hidden names (".", ".." among them) stay out; names with a single quote have
         // always been left out of the mirror.
         if (entry->d_name[0] == '.' || strchr(entry->d_name, '\''))

@@ -11,6 +11,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "lib/holders.h"
 #include "lib/proc_tables.h"
 #include "lib/quote.h"
 
@@ -83,12 +84,6 @@ bool hardwareAddress(const char *ifname, unsigned char (&bytes)[6], bool reportS
     return true;
 }
 
-// Closes a popen'ed pipe when the holder goes.
-struct PipeCloser {
-    FILE *pipe;
-    ~PipeCloser() { pclose(pipe); }
-};
-
 } // namespace
 
 extern "C" int getIfIp(const char *ifname, char *out)
@@ -128,14 +123,13 @@ extern "C" int getIfNetmask(const char *ifname, char *out)
                              {qavo::quote::ifname("interface name", ifname)}))
         return -1;
     fflush(stdout);
-    FILE *pipe = popen(command, "re");
+    qavo::Pipe pipe(popen(command, "re"));
     if (!pipe) {
         perror("getIfNetmask: popen failed");
         return -1;
     }
-    PipeCloser closer{pipe};
     char line[255];
-    if (!fgets(line, sizeof line, pipe)) {
+    if (!fgets(line, sizeof line, pipe.get())) {
         out[0] = '\0';
         return -1;
     }
@@ -182,13 +176,12 @@ extern "C" int getIfIsUp(const char *ifname)
 
 extern "C" int getIfLive(const char *ifname)
 {
-    FILE *table = fopen("/proc/net/dev", "re");
+    qavo::File table(fopen("/proc/net/dev", "re"));
     if (!table) {
         perror("getIfLive: open /proc/net/dev error");
         return -1;
     }
-    bool listed = ifname && qavo::proc::deviceListed(table, ifname);
-    fclose(table);
+    bool listed = ifname && qavo::proc::deviceListed(table.get(), ifname);
     if (listed)
         return 0;
     perror("getIfLive: device  not found");

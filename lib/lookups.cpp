@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "lib/holders.h"
 #include "lib/proc_tables.h"
 #include "lib/validate.h"
 
@@ -19,25 +20,24 @@ constexpr off_t kFactoryWanMacOffset = 0x2E;
 // Looks key up in the neighbour table; the default goes into out first.
 void neighbourLookup(const char *key, qavo::proc::ArpKey by, const char *fallback, char *out, size_t outSize)
 {
-    FILE *table = fopen("/proc/net/arp", "re");
+    qavo::File table(fopen("/proc/net/arp", "re"));
     if (!table) {
         puts("no proc fs mounted!");
         return;
     }
     strcpy(out, fallback);
     if (key)
-        qavo::proc::arpAnswer(table, key, by, out, outSize);
-    fclose(table);
+        qavo::proc::arpAnswer(table.get(), key, by, out, outSize);
 }
 
 // Descriptor of the Factory partition's device; -1 when it cannot be found or opened.
 int openFactoryPartition()
 {
-    FILE *table = fopen("/proc/mtd", "re");
+    qavo::File table(fopen("/proc/mtd", "re"));
     if (!table)
         return -1;
-    int number = qavo::proc::factoryPartition(table);
-    fclose(table);
+    int number = qavo::proc::factoryPartition(table.get());
+    table.reset();
     if (number < 0)
         return -1;
     char path[32];
@@ -76,30 +76,26 @@ extern "C" int getWanGateway(char *out)
 {
     if (!out)
         return 0;
-    FILE *table = fopen("/proc/net/route", "re");
+    qavo::File table(fopen("/proc/net/route", "re"));
     if (!table) {
         out[0] = '\0';
         return 0;
     }
-    int result = qavo::proc::defaultGateway(table, out, kIpText);
-    fclose(table);
-    return result;
+    return qavo::proc::defaultGateway(table.get(), out, kIpText);
 }
 
 extern "C" int getDnsSized(int n, char *out, size_t outSize)
 {
     if (!out || outSize == 0)
         return -1;
-    FILE *resolver = fopen("/etc/resolv.conf1", "re");
+    qavo::File resolver(fopen("/etc/resolv.conf1", "re"));
     if (!resolver)
-        resolver = fopen("/etc/resolv.dnsmasq.conf", "re");
+        resolver.reset(fopen("/etc/resolv.dnsmasq.conf", "re"));
     if (!resolver) {
         perror("open /etc/resolv.dnsmasq.conf failed\n");
         return -1;
     }
-    bool found = qavo::proc::nthNameserver(resolver, n, out, outSize);
-    fclose(resolver);
-    return found ? 0 : -1;
+    return qavo::proc::nthNameserver(resolver.get(), n, out, outSize) ? 0 : -1;
 }
 
 extern "C" void getDns(int n, char *out) { getDnsSized(n, out, kIpText); }

@@ -4,19 +4,20 @@
 #include <cstdio>
 #include <sys/sysinfo.h>
 
+#include "lib/holders.h"
 #include "lib/proc_tables.h"
 #include "qavo/runner.h"
 
 extern "C" int getFlashSize(void)
 {
     QavoSystem("cat /proc/mtd > /tmp/FlashSize", 0);
-    FILE *dump = fopen("/tmp/FlashSize", "re");
+    qavo::File dump(fopen("/tmp/FlashSize", "re"));
     if (!dump)
         return 0;
     // Only the first 1023 bytes count; partition 0 is listed first.
     char text[1024] = "";
-    size_t length = fread(text, 1, sizeof text - 1, dump);
-    fclose(dump);
+    size_t length = fread(text, 1, sizeof text - 1, dump.get());
+    dump.reset();
     int mib = 0;
     if (length < 4)
         puts("[Debug] get data from /tmp/FlashSize error!");

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "lib/command.h"
+#include "lib/holders.h"
 #include "qavo/interfaces.h"
 #include "qavo/md5.h"
 #include "qavo/mqtt.h"
@@ -39,12 +40,9 @@ extern "C" void Mqtt_mac_md5(void)
 
 extern "C" int getQavoMD5(char *buffer)
 {
-    FILE *file = fopen(kDigestFile, "re");
+    qavo::File file(fopen(kDigestFile, "re"));
     char line[128] = "";
-    bool read = file && fgets(line, sizeof line, file);
-    if (file)
-        fclose(file);
-    if (!read) {
+    if (!file || !fgets(line, sizeof line, file.get())) {
         printf("[%s]get Qavo MD5 failed!\n", "getQavoMD5");
         if (file)
             buffer[0] = '\0';

@@ -1,8 +1,8 @@
 // "routinginit": makes the kernel routing table follow the stored static routes.
 #include <cstdio>
 #include <cstring>
-#include <memory>
 
+#include "lib/holders.h"
 #include "lib/settings.h"
 #include "networkconfig/handlers.h"
 #include "networkconfig/routing.h"
@@ -15,7 +15,6 @@ namespace {
 constexpr size_t kRuleRecordSize = 256;
 constexpr size_t kRouteLineSize = 256;
 
-using File = std::unique_ptr<FILE, int (*)(FILE *)>;
 
 // Deletes every kernel route that a stored rule names, so that adding it again cannot
 // fail on an existing entry. False after a line that does not parse: the table is then
@@ -65,7 +64,7 @@ extern "C" void staticRoutingInit(void)
 {
     using namespace networkconfig;
     bool gatewayMode = qavo::settingIs(0, "OperationMode", "1");
-    File table(fopen("/proc/net/route", "re"), fclose);
+    qavo::File table(fopen("/proc/net/route", "re"));
     if (!table)
         return;
     bool understood = deleteStoredRoutes(table.get());

@@ -15,23 +15,18 @@
 #include "tests/support/test_files.h"
 
 using qavo::test::readFile;
+using qavo::test::makeDirectories;
 using qavo::test::writeFile;
 
 namespace {
 
 class Files : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        char templ[] = "/tmp/qavo-files-XXXXXX";
-        dir_ = mkdtemp(templ);
-        name_ = dir_.substr(5); // the temporary value's name relative to /tmp
-    }
-    void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
-    std::string path(const std::string &leaf) const { return dir_ + "/" + leaf; }
+    std::string path(const std::string &leaf) const { return dir_ / leaf; }
     std::string tmpName(const std::string &leaf) const { return name_ + "/" + leaf; }
 
-    std::string dir_, name_;
+    qavo::test::TempDir dir_{"qavo-files"};
+    std::string name_ = dir_.path().substr(5); // the temporary value's name relative to /tmp
 };
 
 TEST_F(Files, ValueFromTmp)
@@ -238,7 +233,7 @@ TEST(StrTrim, OnlySpacesAreBlanks)
 TEST_F(Files, MirrorTree)
 {
     std::string source = path("src"), target = path("dst");
-    std::system(("mkdir -p " + source + "/sub/deeper " + target).c_str());
+    ASSERT_TRUE(makeDirectories(source + "/sub/deeper") && makeDirectories(target));
     writeFile(source + "/a.txt", "a");
     writeFile(source + "/.hidden", "h");
     writeFile(source + "/it's", "q");
@@ -261,13 +256,13 @@ TEST_F(Files, MirrorTreeGivenRelativePaths)
 {
     // The mirror enters target directories as it goes; relative names must still mean
     // what they meant at the call, for every entry and not only the first.
-    std::system(("mkdir -p " + path("src/sub") + " " + path("dst")).c_str());
+    ASSERT_TRUE(makeDirectories(path("src/sub")) && makeDirectories(path("dst")));
     writeFile(path("src/a.txt"), "a");
     writeFile(path("src/b.txt"), "b");
     writeFile(path("src/sub/c.txt"), "c");
     char cwd[4096];
     ASSERT_NE(nullptr, getcwd(cwd, sizeof cwd));
-    ASSERT_EQ(0, chdir(dir_.c_str()));
+    ASSERT_EQ(0, chdir(dir_.path().c_str()));
     testing::internal::CaptureStdout();
     buildFilesLn("src", "dst");
     EXPECT_EQ("", testing::internal::GetCapturedStdout());
@@ -281,7 +276,7 @@ TEST_F(Files, MirrorTreeGivenRelativePaths)
 
 TEST_F(Files, MirrorTreeFailureReports)
 {
-    std::system(("mkdir -p " + path("src")).c_str());
+    ASSERT_TRUE(makeDirectories(path("src")));
     symlink(path("nowhere").c_str(), path("src/dangling").c_str());
     char cwd[4096];
     ASSERT_NE(nullptr, getcwd(cwd, sizeof cwd));

@@ -6,22 +6,12 @@
 
 #include "nvram.h"
 #include "qavo/interfaces.h"
+#include "tests/support/store_fixture.h"
 
 namespace {
 
-class InterfaceRoles : public ::testing::Test {
+class InterfaceRoles : public StoreTest {
 protected:
-    static void SetUpTestSuite()
-    {
-        char templ[] = "/tmp/qavo-roles-XXXXXX";
-        root_ = mkdtemp(templ);
-        std::system(("mkdir -p " + root_ + "/var/nvram " + root_ + "/etc/nvram " + root_ + "/etc_ro/nvram").c_str());
-        setenv("NVRAM_ROOT", root_.c_str(), 1);
-        nvram_init(0);
-    }
-    static void TearDownTestSuite() { std::system(("rm -rf " + root_).c_str()); }
-
-    static void set(const char *key, const char *value) { nvram_bufset(0, key, value); }
     static void settings(const char *mode, const char *type, const char *model = "", const char *wisp = "")
     {
         set("OperationMode", mode);
@@ -29,11 +19,7 @@ protected:
         set("wan3gmodel", model);
         set("wispInterface", wisp);
     }
-
-    static std::string root_;
 };
-
-std::string InterfaceRoles::root_;
 
 struct RoleCase {
     const char *mode, *type, *model, *wisp;

@@ -1,15 +1,14 @@
 #include "tests/support/store_fixture.h"
 
 #include <cstdlib>
-#include <filesystem>
 
 #include "nvram.h"
 
 void StoreTest::SetUp()
 {
-    std::string pattern = (std::filesystem::temp_directory_path() / "networkconfig-test-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    root_ = pattern;
+    store_ = std::make_unique<qavo::test::TempDir>("store-test");
+    root_ = store_->path();
+    ASSERT_FALSE(root_.empty());
     setenv("NVRAM_ROOT", root_.c_str(), 1);
     nvram_init(0); // forget the previous test's values
 }
@@ -17,8 +16,7 @@ void StoreTest::SetUp()
 void StoreTest::TearDown()
 {
     unsetenv("NVRAM_ROOT");
-    std::error_code ignored;
-    std::filesystem::remove_all(root_, ignored);
+    store_.reset();
 }
 
 void StoreTest::set(const char *key, const std::string &value)

@@ -1,8 +1,10 @@
 // A private, empty configuration store per test (NVRAM_ROOT in a temporary directory).
-#pragma once
+#ifndef QAVO_TESTS_STORE_FIXTURE_H
+#define QAVO_TESTS_STORE_FIXTURE_H
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "tests/support/test_files.h"
@@ -14,5 +16,8 @@ protected:
 
     static void set(const char *key, const std::string &value);
 
-    std::string root_;
+    std::unique_ptr<qavo::test::TempDir> store_;
+    std::string root_; // the store's root directory, free for the test's own files too
 };
+
+#endif

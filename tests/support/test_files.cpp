@@ -20,6 +20,13 @@ void writeFile(const std::string &path, const std::string &text)
     std::ofstream(path, std::ios::binary) << text;
 }
 
+bool makeDirectories(const std::string &path)
+{
+    std::error_code error;
+    std::filesystem::create_directories(path, error);
+    return !error;
+}
+
 TempDir::TempDir(const char *prefix)
 {
     std::string pattern = "/tmp/" + std::string(prefix) + "-XXXXXX";

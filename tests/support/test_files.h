@@ -9,6 +9,8 @@ namespace qavo::test {
 // Whole content of a file, "" when it cannot be read.
 std::string readFile(const std::string &path);
 void writeFile(const std::string &path, const std::string &text);
+// Makes the directory and every missing parent; false when it cannot.
+bool makeDirectories(const std::string &path);
 
 // A fresh directory under /tmp, removed with everything in it at the end of the scope.
 class TempDir {
