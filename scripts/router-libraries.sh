@@ -18,8 +18,9 @@
 # The sources come through `apt-get source` with a private configuration: a deb-src
 # list, package lists and cache under the build tree, the host's apt state untouched.
 # apt checks the files against the checksums of the signed index, dpkg-source against
-# those the .dsc names. Does nothing when both libraries are built for the current
-# package versions and this script. A failed step stops with its name.
+# those the .dsc names. The archive is deb.debian.org unless QAVO_DEBIAN_MIRROR and
+# QAVO_DEBIAN_SECURITY_MIRROR name others. Does nothing when both libraries are built
+# for the current package versions and this script. A failed step stops with its name.
 set -eu
 cd "$(dirname "$0")/.."
 here=$PWD
@@ -53,7 +54,7 @@ upstream_of() {
 }
 
 mosquitto_version=$(source_version mosquitto)
-cjson_version=$(source_version libcjson-dev)
+cjson_version=$(source_version libcjson1)
 stamp_text="mosquitto $mosquitto_version cjson $cjson_version $(sha256sum "$0" | cut -d' ' -f1)"
 installed_stamp=$out/.built
 [ "$target" = mipsel ] && installed_stamp=$sysroot/usr/.router-libs
