@@ -37,13 +37,23 @@ log=$top/$target.log
 sysroot=$here/build/mipsel-sysroot
 
 fail() { echo "router-libraries: $*" >&2; exit 1; }
-# step NAME COMMAND...: runs COMMAND with its output in the log; on failure names the step.
+# step NAME COMMAND...: runs COMMAND with its output in the log. Any failing command in
+# it ends the script (set -e holds inside, as the call is not tested), and the exit
+# names the step and shows the end of the log.
+current_step=
 step() {
-	name=$1
+	current_step=$1
 	shift
-	echo "== $name" >>"$log"
-	"$@" >>"$log" 2>&1 || { tail -n 25 "$log" >&2; fail "step '$name' failed (whole log: $log)"; }
+	echo "== $current_step" >>"$log"
+	"$@" >>"$log" 2>&1
+	current_step=
 }
+report_failed_step() {
+	[ -n "$current_step" ] || return 0
+	tail -n 25 "$log" >&2
+	echo "router-libraries: step '$current_step' failed (whole log: $log)" >&2
+}
+trap report_failed_step EXIT
 source_version() {
 	dpkg-query -W -f='${source:Version}' "$1" 2>/dev/null ||
 		fail "package $1 is not installed; run scripts/install-deps.sh"
@@ -80,7 +90,7 @@ fetch_sources() {
 	wanted="$*"
 	set -- -o Dir::Etc::SourceList="$apt_dir/etc/sources.list" \
 		-o Dir::Etc::SourceParts="$apt_dir/etc/sources.list.d"
-	private_apt "$apt_dir" "$@" -q --error-on=any update || return 1
+	private_apt "$apt_dir" "$@" -q --error-on=any update
 	rm -rf "$src_dir" && mkdir -p "$src_dir"
 	# shellcheck disable=SC2086
 	(cd "$src_dir" && private_apt "$apt_dir" "$@" -q source $wanted)
