@@ -3,7 +3,10 @@
 # example subscriber answering pelvanto/router/echo:
 #   - one exchange in one process: web_getData against a minimal libmosquitto client;
 #   - one exchange as a whole process: qavo_webreq against mosquitto_rr;
-#   - one publication as a whole process: qavo_pub against mosquitto_pub.
+#   - one publication as a whole process: qavo_pub against mosquitto_pub;
+#   - peak resident memory of one exchange as a whole process (VmHWM and the private
+#     RssAnon, read at exit by bench_peak_launch, median of 9), qavo_webreq against
+#     mosquitto_rr, and what each loads at start (LD_DEBUG=statistics, libraries needed).
 # Run as root after building and staging:  bench/messaging.sh [build dir]
 set -eu
 src=$(cd "$(dirname "$0")/.." && pwd)
@@ -15,12 +18,33 @@ exec "$src/sim/vrouter" --stage "$build/stage" --tools "$build/sim" --bind "$bui
 	sleep 0.3
 	echo "== one exchange in one process"
 	'"$build"'/bench/bench_messaging_exchange 2000
+	# whole_process OURS THEIRS: hyperfine, then the medians (the mean drifts with the
+	# other load of a shared machine) and ours as a share of theirs.
+	whole_process() {
+		hyperfine -N --warmup 20 --runs 300 --export-json /tmp/whole.json "$1" "$2"
+		awk -F": " "
+			/\"command\":/ { command = \$2; gsub(/[\",]/, \"\", command) }
+			/\"median\":/ { median[++n] = \$2 + 0; printf \"median %.2f ms  %s\\n\", \$2 * 1000, command }
+			END { if (n == 2) printf \"ours / theirs (medians): %.2fx\\n\", median[1] / median[2] }
+		" /tmp/whole.json
+	}
+	webreq="qavo_webreq echo ping"
+	rr="mosquitto_rr -h 127.0.0.1 -t pelvanto/router/echo -e pelvanto/router/echo/R -m ping"
 	echo "== one exchange, whole process"
-	hyperfine -N --warmup 20 --runs 300 \
-		"qavo_webreq echo ping" \
-		"mosquitto_rr -h 127.0.0.1 -t pelvanto/router/echo -e pelvanto/router/echo/R -m ping"
+	whole_process "$webreq" "$rr"
 	echo "== one publication, whole process"
-	hyperfine -N --warmup 20 --runs 300 \
-		"qavo_pub 127.0.0.1 bench ping" \
-		"mosquitto_pub -h 127.0.0.1 -t pelvanto/router/bench -m ping"
+	whole_process "qavo_pub 127.0.0.1 bench ping" "mosquitto_pub -h 127.0.0.1 -t pelvanto/router/bench -m ping"
+	echo "== peak resident memory of one exchange, whole process (KiB; median of 9)"
+	printf "%7s %7s  %s\n" VmHWM private program
+	for command in "$webreq" "$rr"; do
+		for i in $(seq 9); do
+			'"$build"'/bench/bench_peak_launch $command 2>&1 >/dev/null | grep "^[0-9]"
+		done | sort -n | sed -n 5p | awk "{ printf \"%7d %7d  %s\n\", \$1, \$2, \$3 }"
+	done
+	echo "== what each loads at start"
+	for command in "$webreq" "$rr"; do
+		set -- $command
+		echo "$1: needs $(readelf -d "$(command -v "$1")" | sed -n "s/.*(NEEDED).*\[\(.*\)\]/\1/p" | tr "\n" " ")"
+		LD_DEBUG=statistics $command 2>&1 >/dev/null | grep -E "total startup time|time needed to load objects|number of relocations:" | sed -E "s/^ *[0-9]+:[[:space:]]*//"
+	done
 '

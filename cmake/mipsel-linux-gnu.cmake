@@ -1,8 +1,9 @@
 # Cross build for the router: MIPS32r2 little-endian (MT7620) with Debian's
 # mipsel-linux-gnu toolchain. C library, libstdc++ and the loader come from the
-# toolchain; libmosquitto, cJSON and GoogleTest come from Debian's mipsel packages
-# unpacked by scripts/mipsel-sysroot.sh into QAVO_MIPSEL_SYSROOT (never installed on
-# the host). Tests run under qemu-mipsel-static with that sysroot as their root.
+# toolchain; GoogleTest comes from Debian's mipsel package and libmosquitto (without
+# TLS) and cJSON are built from Debian's sources, all put by scripts/mipsel-sysroot.sh
+# into QAVO_MIPSEL_SYSROOT (never installed on the host). Tests run under
+# qemu-mipsel-static with that sysroot as their root.
 set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR mipsel)
 set(CMAKE_LIBRARY_ARCHITECTURE mipsel-linux-gnu)
@@ -30,7 +31,7 @@ set(CMAKE_C_FLAGS_INIT "-march=mips32r2 -D_FILE_OFFSET_BITS=64")
 set(CMAKE_CXX_FLAGS_INIT "-march=mips32r2 -D_FILE_OFFSET_BITS=64")
 set(qavo_sysroot_libs
   "${QAVO_MIPSEL_SYSROOT}/usr/lib/mipsel-linux-gnu:${QAVO_MIPSEL_SYSROOT}/lib/mipsel-linux-gnu")
-# libmosquitto's own dependencies (libssl, libcrypto) are resolved there at link time.
+# Libraries' own dependencies are resolved there at link time.
 foreach(kind EXE SHARED MODULE)
   set(CMAKE_${kind}_LINKER_FLAGS_INIT "-Wl,-rpath-link,${qavo_sysroot_libs}")
 endforeach()

@@ -1,41 +1,35 @@
 #!/bin/sh
-# Fetches Debian's mipsel builds of the libraries the router build links (libmosquitto,
-# cJSON, and what libmosquitto needs at run time) and of GoogleTest, and unpacks them
-# into build/mipsel-sysroot. The C and C++ run time comes from the cross toolchain
-# (/usr/mipsel-linux-gnu), linked in by name, so the sysroot is also the root that
-# qemu-mipsel-static runs the tests in.
+# Fetches Debian's mipsel build of GoogleTest and unpacks it into build/mipsel-sysroot;
+# scripts/router-libraries.sh then adds the libraries the router carries (libmosquitto
+# without TLS, cJSON), built from Debian's sources. The C and C++ run
+# time comes from the cross toolchain (/usr/mipsel-linux-gnu), linked in by name, so
+# the sysroot is also the root that qemu-mipsel-static runs the tests in.
 #
 # The host is left untouched: apt runs with a private configuration, package lists
 # and cache under the build tree, no foreign architecture is added to dpkg, and the
 # packages are unpacked with dpkg-deb -x, never installed. Does nothing when the
-# sysroot is complete for the current package list.
+# sysroot is complete for the current package list and those libraries are up to date.
 set -eu
 cd "$(dirname "$0")/.."
 root=$PWD/build/mipsel-sysroot
 apt_dir=$PWD/build/mipsel-apt
 toolchain_lib=/usr/mipsel-linux-gnu/lib
 
-packages="libmosquitto1 libmosquitto-dev libcjson1 libcjson-dev libssl3 libgtest-dev libgmock-dev"
+packages="libgtest-dev libgmock-dev"
 stamp=$root/.packages
 
 if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$packages" ]; then
-	exit 0
+	exec scripts/router-libraries.sh mipsel
 fi
 [ -d "$toolchain_lib" ] || { echo "mipsel-sysroot: $toolchain_lib missing; run scripts/install-deps.sh" >&2; exit 1; }
 
-mkdir -p "$apt_dir/lists/partial" "$apt_dir/archives/partial" "$apt_dir/debs" "$apt_dir/etc/preferences.d"
-: >"$apt_dir/status"
+. scripts/private-apt.sh
+mkdir -p "$apt_dir/debs"
 # The host's own sources, read but not changed; everything apt writes goes to $apt_dir.
-set -- -o APT::Architecture=mipsel -o APT::Architectures::=mipsel \
-	-o Dir::State="$apt_dir" -o Dir::State::Lists="$apt_dir/lists" \
-	-o Dir::State::status="$apt_dir/status" -o Dir::Cache="$apt_dir" \
-	-o Dir::Cache::archives="$apt_dir/archives" \
-	-o Dir::Etc::Preferences="$apt_dir/etc/preferences" \
-	-o Dir::Etc::PreferencesParts="$apt_dir/etc/preferences.d" \
-	-o Debug::NoLocking=1 -o APT::Sandbox::User=root
-apt-get "$@" -qq update
+set -- -o APT::Architecture=mipsel -o APT::Architectures::=mipsel
+private_apt "$apt_dir" "$@" -qq update
 # shellcheck disable=SC2086
-(cd "$apt_dir/debs" && rm -f ./*.deb && apt-get "$@" -qq download $packages)
+(cd "$apt_dir/debs" && rm -f ./*.deb && private_apt "$apt_dir" "$@" -qq download $packages)
 
 rm -rf "$root"
 mkdir -p "$root/lib"
@@ -48,3 +42,4 @@ for lib in "$toolchain_lib"/ld.so.1 "$toolchain_lib"/*.so.[0-9]*; do
 done
 echo "$packages" >"$stamp"
 echo "mipsel-sysroot: unpacked $(ls "$apt_dir/debs" | wc -l) packages into $root"
+exec scripts/router-libraries.sh mipsel

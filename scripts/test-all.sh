@@ -4,6 +4,8 @@
 set -eu
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
+# libmosquitto without TLS and cJSON, from Debian's sources, for the host builds.
+scripts/router-libraries.sh host
 
 cmake --preset default >/dev/null
 cmake --build --preset default -j2

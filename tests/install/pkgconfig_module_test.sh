@@ -1,7 +1,9 @@
 #!/bin/sh
 # pkgconfig_module_test.sh BUILD_DIR PREFIX "CC CFLAGS" "LDFLAGS" [EMULATOR...]
 # Installs BUILD_DIR into PREFIX, checks the router's file tree, compiles every public
-# header alone as C, checks that no program or library needs a C++ runtime, builds module_example.c with nothing but
+# header alone as C, checks that no program or library needs a C++ runtime or a TLS
+# library and that the tree carries every other library they need beyond the C
+# library, builds module_example.c with nothing but
 # `pkg-config --cflags --libs qavo` from the installed tree, and runs it (through
 # EMULATOR when given, for a cross build).
 # REQUIRED_FILES (environment): paths, relative to PREFIX, that must be installed.
@@ -18,11 +20,24 @@ for f in ${REQUIRED_FILES:-}; do
 	[ -e "$prefix/$f" ] || fail "install tree lacks $f"
 done
 
-# The router has no room for a C++ runtime: nothing we ship may need one.
+# The router has no room for a C++ runtime or TLS libraries (libssl and libcrypto are
+# bigger than its flash): nothing we ship may need one. Beyond the C library, every
+# library a file needs is in the tree. Links out of the tree (qv_broker, the platform's
+# broker) are not the tree's files.
+c_library='libc.so.6 libm.so.6 libpthread.so.0 librt.so.1 libdl.so.2 libresolv.so.2 ld.so.1 ld-linux-x86-64.so.2'
 for f in "$prefix"/bin/* "$prefix"/lib/*.so*; do
-	[ -f "$f" ] || continue
-	needs=$(readelf -d "$f" 2>/dev/null | grep -E 'NEEDED.*(libstdc\+\+|libgcc_s)' || true)
-	[ -z "$needs" ] || fail "$f needs a C++ runtime: $needs"
+	[ -f "$f" ] && [ ! -L "$f" ] || continue
+	needs=$(readelf -d "$f" 2>/dev/null | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p')
+	for lib in $needs; do
+		case $lib in
+		libstdc++* | libgcc_s*) fail "$f needs a C++ runtime: $lib" ;;
+		libssl* | libcrypto*) fail "$f needs a TLS library: $lib" ;;
+		esac
+		case " $c_library " in *" $lib "*) continue ;; esac
+		# A sanitizer build's own run time, which no router build links.
+		case $lib in libasan.so.* | libubsan.so.* | liblsan.so.* | libtsan.so.*) continue ;; esac
+		[ -f "$prefix/lib/$lib" ] || fail "$f needs $lib, which the tree does not carry"
+	done
 done
 
 # Only the installed tree may answer: no other .pc files, no sysroot prefixing.

@@ -1,0 +1,50 @@
+# The libraries the router carries beside its own, found through pkg-config.
+#
+# libmosquitto (client library only, no TLS) and libcjson are the router's builds of
+# them (scripts/router-libraries.sh, from Debian's sources), on the host too, never
+# Debian's packages (libmosquitto with libssl and libcrypto): the programs measured and
+# tested on the host are the ones the router gets. The router build finds them in its
+# sysroot (scripts/mipsel-sysroot.sh puts them there); the host build runs the script,
+# which does nothing when they are up to date, and copies what it built into its own
+# binary tree: programs of the build tree find the libraries there, also inside the
+# virtual router, which sees the binary tree but not the rest of build/.
+if(CMAKE_CROSSCOMPILING)
+  if(NOT EXISTS "${QAVO_MIPSEL_SYSROOT}/usr/.router-libs")
+    message(FATAL_ERROR "The sysroot ${QAVO_MIPSEL_SYSROOT} lacks the router's libmosquitto and "
+      "cJSON: run scripts/mipsel-sysroot.sh")
+  endif()
+  set(qavo_router_libdir "${QAVO_MIPSEL_SYSROOT}/usr/lib/${CMAKE_LIBRARY_ARCHITECTURE}")
+else()
+  execute_process(COMMAND ${PROJECT_SOURCE_DIR}/scripts/router-libraries.sh host RESULT_VARIABLE rc)
+  if(rc)
+    message(FATAL_ERROR "scripts/router-libraries.sh host failed (see its message above)")
+  endif()
+  file(COPY "${PROJECT_SOURCE_DIR}/build/router-libs/host/"
+    DESTINATION "${PROJECT_BINARY_DIR}/router-libs" PATTERN .built EXCLUDE)
+  set(qavo_router_libdir "${PROJECT_BINARY_DIR}/router-libs/lib")
+  set(ENV{PKG_CONFIG_PATH} "${qavo_router_libdir}/pkgconfig:$ENV{PKG_CONFIG_PATH}")
+endif()
+
+# qavo_router_library(<prefix> <module> <name>): PkgConfig::<prefix>, which must be the
+# router's build, and its installation as lib<name>.so.1, stripped with the project's
+# own files by `cmake --install --strip`.
+function(qavo_router_library prefix module name)
+  # Looked up again on every configure: a build tree configured against another
+  # build of the library must not keep it.
+  unset(__pkg_config_checked_${prefix} CACHE)
+  unset(pkgcfg_lib_${prefix}_${name} CACHE)
+  pkg_check_modules(${prefix} REQUIRED IMPORTED_TARGET GLOBAL ${module})
+  set(expected "${qavo_router_libdir}/lib${name}.so")
+  if(NOT ${prefix}_LINK_LIBRARIES STREQUAL expected)
+    message(FATAL_ERROR "${module} found at ${${prefix}_LINK_LIBRARIES}, not the router's build ${expected}")
+  endif()
+  install(FILES "${expected}.1" TYPE LIB
+    PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+  install(CODE "
+    if(CMAKE_INSTALL_DO_STRIP)
+      execute_process(COMMAND \"${CMAKE_STRIP}\"
+        \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}/lib${name}.so.1\")
+    endif()")
+endfunction()
+qavo_router_library(MOSQUITTO libmosquitto mosquitto)
+qavo_router_library(CJSON libcjson cjson)
