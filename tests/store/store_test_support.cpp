@@ -13,6 +13,16 @@
 namespace store_test {
 namespace fs = std::filesystem;
 
+unsigned crc32(const std::string &bytes) {
+  unsigned crc = 0xFFFFFFFFu;
+  for (unsigned char byte : bytes) {
+    crc ^= byte;
+    for (int bit = 0; bit < 8; ++bit) crc = (crc & 1) ? 0xEDB88320u ^ (crc >> 1) : crc >> 1;
+  }
+  return crc ^ 0xFFFFFFFFu;
+}
+
+
 void StoreRoot::SetUp() {
   std::string pattern = (fs::temp_directory_path() / "nvram-test-XXXXXX").string();
   ASSERT_NE(mkdtemp(pattern.data()), nullptr);

@@ -27,6 +27,9 @@ class StoreRoot : public ::testing::Test {
   std::string root_;
 };
 
+// CRC-32 as used by the seal line (the common IEEE 802.3 polynomial).
+unsigned crc32(const std::string &bytes);
+
 struct ProgramRun {
   int exit_code;  // -1 when it did not exit normally
   std::string out;
