@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "qavo/md5.h"
+
 namespace qavo::messaging {
 
 size_t topicTextFault(const char *text)
@@ -59,6 +61,18 @@ bool routerTopic(char (&out)[kTopicSize], const char *suffix, bool reply)
         return false;
     }
     return true;
+}
+
+void exchangeLockName(const char *requestTopic, char (&out)[kExchangeLockNameSize])
+{
+    MD5Context context;
+    MD5Init(&context);
+    MD5Update(&context, reinterpret_cast<const unsigned char *>(requestTopic), strlen(requestTopic));
+    unsigned char digest[16];
+    MD5Final(digest, &context);
+    int at = snprintf(out, sizeof out, "qavo-mqtt-");
+    for (unsigned char byte : digest)
+        at += snprintf(out + at, sizeof out - static_cast<size_t>(at), "%02x", byte);
 }
 
 bool holdsWildcard(const char *suffix)

@@ -21,6 +21,12 @@ size_t topicTextFault(const char *text);
 // Wildcards pass: a publisher leaves them to the library, which refuses the publish.
 bool routerTopic(char (&out)[kTopicSize], const char *suffix, bool reply);
 
+// Name of the lock that keeps exchanges on one request topic one at a time across
+// processes: "qavo-mqtt-" and the topic's MD5 digest in hexadecimal (any topic, always a
+// valid file name).
+constexpr size_t kExchangeLockNameSize = 43;
+void exchangeLockName(const char *requestTopic, char (&out)[kExchangeLockNameSize]);
+
 // True, after a message on standard error, when suffix holds "+" or "#": a request with
 // such a suffix could be neither published nor answered on its reply topic.
 bool holdsWildcard(const char *suffix);
