@@ -30,6 +30,14 @@ q::Value stored(const char *key, q::Kind kind)
     return {key, value, value[0] == '\0' ? q::Kind::Line : kind, 0};
 }
 
+// One server of the "option dns" line. The two servers stand on their own: a refused one
+// leaves its field empty (after the refusal is reported) and the other is still served.
+q::Value dnsServer(const char *key)
+{
+    q::Value server = stored(key, q::Kind::InetAddr);
+    return q::accept(server) ? server : q::Value{key, "", q::Kind::Line, 0};
+}
+
 bool staticLeasesEnabled()
 {
     // Read through nvram_get, the store's second reader, as the server side always has.
@@ -52,7 +60,7 @@ void writeStaticLeases(qavo::AtomicFile &file)
             continue;
         if (enabled)
             file.write(Syntax::Plain, "static_lease %s %s\n",
-                       {q::mac("staticDhcpRules", mac), q::ipv4("staticDhcpRules", ip)});
+                       {q::etherAddr("staticDhcpRules", mac), q::inetAddr("staticDhcpRules", ip)});
     }
 }
 
@@ -65,15 +73,15 @@ bool writeUdhcpdFile(const char *path, const char *ifname)
         fputs("\r\nopen udhcpd  config file error", stdout);
         return false;
     }
-    // Each write leaves out only its own line when a value is refused: one that is not
-    // of its kind, or that would break its line.
-    file.write(Syntax::Plain, "start %s\n", {stored("dhcpStart", q::Kind::Ipv4)});
-    file.write(Syntax::Plain, "end %s\n", {stored("dhcpEnd", q::Kind::Ipv4)});
+    // Each write leaves out only its own line when a value is refused: one that would
+    // break its line or that udhcpd cannot read. Addresses are taken in every form
+    // udhcpd reads (inet_aton's: "192.168.010.1" is the address 192.168.8.1).
+    file.write(Syntax::Plain, "start %s\n", {stored("dhcpStart", q::Kind::InetAddr)});
+    file.write(Syntax::Plain, "end %s\n", {stored("dhcpEnd", q::Kind::InetAddr)});
     file.write(Syntax::Plain, "interface %s\n", {q::ifname("interface", ifname)});
-    file.write(Syntax::Plain, "option subnet %s\n", {stored("dhcpMask", q::Kind::Netmask)});
-    file.write(Syntax::Plain, "option dns %s %s\n",
-               {stored("dhcpPriDns", q::Kind::Ipv4), stored("dhcpSecDns", q::Kind::Ipv4)});
-    file.write(Syntax::Plain, "option router %s\n", {stored("dhcpGateway", q::Kind::Ipv4)});
+    file.write(Syntax::Plain, "option subnet %s\n", {stored("dhcpMask", q::Kind::InetAddr)});
+    file.write(Syntax::Plain, "option dns %s %s\n", {dnsServer("dhcpPriDns"), dnsServer("dhcpSecDns")});
+    file.write(Syntax::Plain, "option router %s\n", {stored("dhcpGateway", q::Kind::InetAddr)});
     file.write(Syntax::Plain, "option lease %s\n", {stored("dhcpLease", q::Kind::Decimal)});
     file.write(Syntax::Plain, "lease_file /var/udhcpd.leases\n");
     writeStaticLeases(file);
