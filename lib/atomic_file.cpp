@@ -41,6 +41,17 @@ bool resolveLinks(const char *path, char *out, size_t size)
 
 const char *testRoot = nullptr;
 
+// path itself, or (while a test root is set) the absolute path taken under it, formed in
+// rooted; nullptr when that does not fit.
+const char *underTestRoot(const char *path, char (&rooted)[256])
+{
+    if (!testRoot || path[0] != '/')
+        return path;
+    if (snprintf(rooted, sizeof rooted, "%s%s", testRoot, path) >= static_cast<int>(sizeof rooted))
+        return nullptr;
+    return rooted;
+}
+
 // An unnamed file in the directory of target (O_TMPFILE): a process killed before the
 // commit leaves nothing behind. -1 where the file system or kernel has no such files.
 int openUnnamed(const char *target, unsigned mode)
@@ -84,6 +95,13 @@ bool linkUnnamed(int fd, const char *target, char *name, size_t size)
 
 void AtomicFile::setRootForTests(const char *root) { testRoot = root; }
 
+bool AtomicFile::exists(const char *path)
+{
+    char rooted[256];
+    path = underTestRoot(path, rooted);
+    return path && access(path, F_OK) == 0;
+}
+
 AtomicFile::~AtomicFile() { discard(); }
 
 bool AtomicFile::open(const char *path, unsigned mode)
@@ -91,12 +109,11 @@ bool AtomicFile::open(const char *path, unsigned mode)
     discard();
     failed_ = false;
     char rooted[256];
-    if (testRoot && path[0] == '/') {
-        if (snprintf(rooted, sizeof rooted, "%s%s", testRoot, path) >= static_cast<int>(sizeof rooted)) {
-            fprintf(stderr, "%s: path too long\n", path);
-            return false;
-        }
-        path = rooted;
+    const char *given = path;
+    path = underTestRoot(given, rooted);
+    if (!path) {
+        fprintf(stderr, "%s: path too long\n", given);
+        return false;
     }
     if (!resolveLinks(path, target_, sizeof target_)) {
         fprintf(stderr, "%s: %s\n", path, errno ? strerror(errno) : "path too long");

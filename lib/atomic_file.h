@@ -44,6 +44,9 @@ public:
 
     FILE *stream() const { return stream_; }
 
+    // True when path names an existing file (taken under the test root, if one is set).
+    static bool exists(const char *path);
+
     // Test seam: while root is set (a directory, nullptr for none), every absolute path
     // given to open is taken under it, so unit tests run the tools' file steps in a
     // private tree. The programs never set it.

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "lib/atomic_file.h"
+#include "lib/run_lock.h"
 #include "lib/settings.h"
 #include "networkconfig/handlers.h"
 #include "qavo/lists.h"
@@ -92,24 +93,32 @@ bool writeUdhcpdFile(const char *path, const char *ifname)
     return true;
 }
 
+UdhcpdFile updateUdhcpdConfig(int platform, const char *ifname)
+{
+    nvram_init(0);
+    UdhcpdFile result = UdhcpdFile::Off;
+    if (qavo::settingNumber(0, "dhcpEnabled") != 0 && hasSwitchAndDhcpd(platform)) {
+        result = writeUdhcpdFile(kUdhcpdConfigPath, ifname) ? UdhcpdFile::Written : UdhcpdFile::Failed;
+        if (result == UdhcpdFile::Written)
+            QavoSystem("nat.sh &", 1);
+    }
+    nvram_close(0);
+    return result;
+}
+
 } // namespace networkconfig
 
 extern "C" int writeUdhcpdConfig(int platform, const char *ifname)
 {
-    nvram_init(0);
-    int written = 0;
-    if (qavo::settingNumber(0, "dhcpEnabled") != 0 && networkconfig::hasSwitchAndDhcpd(platform) &&
-        networkconfig::writeUdhcpdFile(networkconfig::kUdhcpdConfigPath, ifname)) {
-        QavoSystem("nat.sh &", 1);
-        written = 1;
-    }
-    nvram_close(0);
-    return written;
+    return networkconfig::updateUdhcpdConfig(platform, ifname) == networkconfig::UdhcpdFile::Written;
 }
 
 extern "C" int ombix_networkconfig_gen_lanDhcpdConfig(int platform, char *message)
 {
     if (!networkconfig::enterHandler(platform, message))
+        return 0;
+    qavo::RunLock lanLock(networkconfig::kLanLock, "getdhcpdconfig", networkconfig::kPartLockWaitMs);
+    if (lanLock.gaveUp())
         return 0;
     return writeUdhcpdConfig(platform, "br0");
 }

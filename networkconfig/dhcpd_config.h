@@ -14,6 +14,15 @@ constexpr const char *kUdhcpdConfigPath = "/etc/udhcpd.conf";
 // with the file unchanged, when it cannot be written.
 bool writeUdhcpdFile(const char *path, const char *ifname);
 
+enum class UdhcpdFile {
+    Written, // replaced; "nat.sh &" has run
+    Off,     // the DHCP server is off or the platform has none: nothing done
+    Failed,  // it could not be written: the old file is unchanged
+};
+
+// What writeUdhcpdConfig does, telling why the file was not written.
+UdhcpdFile updateUdhcpdConfig(int platform, const char *ifname);
+
 } // namespace networkconfig
 
 #endif

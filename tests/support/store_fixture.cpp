@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "lib/run_lock.h"
 #include "nvram.h"
 
 void StoreTest::SetUp()
@@ -11,12 +12,14 @@ void StoreTest::SetUp()
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
     root_ = pattern;
     setenv("NVRAM_ROOT", root_.c_str(), 1);
+    qavo::RunLock::setDirectoryForTests(root_.c_str()); // handlers' locks stay private too
     nvram_init(0); // forget the previous test's values
 }
 
 void StoreTest::TearDown()
 {
     unsetenv("NVRAM_ROOT");
+    qavo::RunLock::setDirectoryForTests(nullptr);
     std::error_code ignored;
     std::filesystem::remove_all(root_, ignored);
 }
