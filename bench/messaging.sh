@@ -3,7 +3,10 @@
 # example subscriber answering pelvanto/router/echo:
 #   - one exchange in one process: web_getData against a minimal libmosquitto client;
 #   - one exchange as a whole process: qavo_webreq against mosquitto_rr;
-#   - one publication as a whole process: qavo_pub against mosquitto_pub.
+#   - one publication as a whole process: qavo_pub against mosquitto_pub;
+#   - 20 concurrent requests to 20 different modules (their exchanges do not wait for each
+#     other) against 20 concurrent requests to one module (one at a time);
+#   - the run lock's own cost per exchange (bench_run_lock_cost).
 # Run as root after building and staging:  bench/messaging.sh [build dir]
 set -eu
 src=$(cd "$(dirname "$0")/.." && pwd)
@@ -23,4 +26,10 @@ exec "$src/sim/vrouter" --stage "$build/stage" --tools "$build/sim" --bind "$bui
 	hyperfine -N --warmup 20 --runs 300 \
 		"qavo_pub 127.0.0.1 bench ping" \
 		"mosquitto_pub -h 127.0.0.1 -t pelvanto/router/bench -m ping"
+	echo "== 20 concurrent requests, whole processes"
+	hyperfine --shell=bash --warmup 3 --runs 30 \
+		"for i in \$(seq 20); do qavo_webreq module\$i ping > /dev/null & done; wait" \
+		"for i in \$(seq 20); do qavo_webreq echo ping > /dev/null & done; wait"
+	echo "== the run lock alone"
+	'"$build"'/bench/bench_run_lock_cost
 '

@@ -35,8 +35,8 @@ void RunLock::setDirectoryForTests(const char *directory) { lockDirectory = dire
 
 RunLock::RunLock(const char *name, const char *what, int waitMilliseconds)
 {
-    char path[256];
-    if (snprintf(path, sizeof path, "%s/%s.lock", lockDirectory, name) >= static_cast<int>(sizeof path)) {
+    char *path = path_;
+    if (snprintf(path_, sizeof path_, "%s/%s.lock", lockDirectory, name) >= static_cast<int>(sizeof path_)) {
         fprintf(stderr, "Warning: %s: lock name too long; running unlocked.\n", what);
         return;
     }
@@ -83,8 +83,12 @@ RunLock::RunLock(const char *name, const char *what, int waitMilliseconds)
 
 RunLock::~RunLock()
 {
-    if (fd_ >= 0)
-        close(fd_); // closing the last descriptor releases the lock
+    if (fd_ < 0)
+        return;
+    // Removed while still held: a run waiting on this file finds it gone from the path
+    // once it gets the lock, and takes the file now at the path instead.
+    unlink(path_);
+    close(fd_); // closing the last descriptor releases the lock
 }
 
 } // namespace qavo

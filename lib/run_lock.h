@@ -12,6 +12,9 @@ namespace qavo {
 // standard error. A lock file that was removed or replaced while this process waited for it is
 // noticed after locking and the file now at the path is locked instead.
 //
+// The holder removes the lock file when it is done, so no file is left behind for every
+// name ever used; a holder that is killed leaves an unlocked file, used again by the next.
+//
 // When no lock file can be made at all (no /var/run, no permission) the work runs
 // unlocked, after a warning: refusing it would leave the router unconfigured.
 class RunLock {
@@ -33,6 +36,7 @@ public:
 
 private:
     int fd_ = -1;
+    char path_[256] = "";
     bool gaveUp_ = false;
     long waited_ = 0;
 };

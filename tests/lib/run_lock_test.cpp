@@ -72,10 +72,12 @@ TEST_F(RunLockTest, SecondRunWaitsGivesUpOrGoesAhead)
         EXPECT_EQ(c.gaveUp, gaveUp);
         EXPECT_GE(took, c.atLeast);
         EXPECT_LT(took, c.below);
-        if (c.gaveUp)
+        if (c.gaveUp) {
             EXPECT_EQ(0u, err.find("Error: initlan: another process still holds its lock; gave up after ")) << err;
-        else
+        } else {
             EXPECT_EQ("", err);
+            EXPECT_NE(0, access((dir_ / (std::string(c.name) + ".lock")).c_str(), F_OK)) << "lock file left";
+        }
         kill(first, SIGKILL);
         waitpid(first, nullptr, 0);
     }

@@ -112,24 +112,14 @@ TEST_F(NvramHardening, DeletingTheLockWhileWritersRunLosesNoUpdate) {
       rmdir(directory.c_str());
     }
   }
-  pid_t writers[kWriters];
-  for (int w = 0; w < kWriters; ++w) {
-    writers[w] = fork();
-    ASSERT_GE(writers[w], 0);
-    if (writers[w] == 0) {
-      int failures = 0;
-      for (int k = 0; k < kKeys; ++k) {
-        std::string key = "w" + std::to_string(w) + "k" + std::to_string(k);
-        failures += nvram_bufset(0, key.c_str(), "v") != 0;
-      }
-      _exit(failures == 0 ? 0 : 1);
+  store_test::run_writers(kWriters, [](int w) {
+    int failures = 0;
+    for (int k = 0; k < kKeys; ++k) {
+      std::string key = "w" + std::to_string(w) + "k" + std::to_string(k);
+      failures += nvram_bufset(0, key.c_str(), "v") != 0;
     }
-  }
-  for (pid_t writer : writers) {
-    int status = 0;
-    ASSERT_EQ(waitpid(writer, &status, 0), writer);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  }
+    return failures;
+  });
   kill(vandal, SIGKILL);
   waitpid(vandal, nullptr, 0);
   CaptureStderr();

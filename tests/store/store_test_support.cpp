@@ -62,6 +62,21 @@ bool StoreRoot::exists(const std::string &fixed) const { return fs::exists(path(
 
 void StoreRoot::remove_tree(const std::string &fixed) const { fs::remove_all(path(fixed)); }
 
+void run_writers(int count, const std::function<int(int writer)> &body) {
+  std::vector<pid_t> writers;
+  for (int w = 0; w < count; ++w) {
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) _exit(body(w) == 0 ? 0 : 1);
+    writers.push_back(pid);
+  }
+  for (pid_t writer : writers) {
+    int status = 0;
+    ASSERT_EQ(waitpid(writer, &status, 0), writer);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+}
+
 namespace {
 
 std::string program_path(const std::string &program) {
