@@ -34,8 +34,9 @@ vr_run --bind "$QAVO_BUILD_DIR" -- bash -c '
 	qavo_webreq setcfg "{${pairs%,}}" > /dev/null
 	mixed=0
 	for round in 1 2 3; do
-		for i in $(seq 20); do qavo_webreq getcfg "{\"keys\":[\"key$i\"]}" > /tmp/request$i.out & done
-		wait
+		requests=""
+		for i in $(seq 20); do qavo_webreq getcfg "{\"keys\":[\"key$i\"]}" > /tmp/request$i.out & requests="$requests $!"; done
+		wait $requests
 		for i in $(seq 20); do grep -q "\"key$i\":\"value$i\"" /tmp/request$i.out || mixed=$((mixed + 1)); done
 	done
 	echo "replies to another request: $mixed of 60"

@@ -139,7 +139,7 @@ vr_run "${lan[@]}" --set HostName=$long_name --set OperationMode=1 --set dhcpEna
 	-- ombix_networkconfig mtk7620 initlan
 expect_eq "long host name: exit status" 1 "$VR_STATUS"
 sh_commands ombix_networkconfig | grep -qx "hostname $long_name" || vr_fail "host name not set"
-expect_file /etc/hosts $'127.0.0.1 localhost.localdomain localhost\n192.168.10.1 '$long_name.co $long_name$'\n'
+expect_file /etc/hosts $'127.0.0.1 localhost.localdomain localhost\n192.168.10.1 '"$long_name.co $long_name"$'\n'
 
 # Two overlapping runs, as the boot and the web interface may start them: the second
 # waits for the first, and one udhcpd serves the LAN afterwards.
