@@ -31,7 +31,8 @@ public:
     long waitedMilliseconds() const { return waited_; }
 
     // Test seam: lock files go to this directory instead of "/var/run" (nullptr: back to
-    // "/var/run"). The programs never call it.
+    // "/var/run"); the text is kept by pointer and must outlive its use. The programs never
+    // call it.
     static void setDirectoryForTests(const char *directory);
 
 private:

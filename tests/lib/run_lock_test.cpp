@@ -121,7 +121,8 @@ TEST_F(RunLockTest, KilledHolderAndRemovedLockFileDoNotBlock)
 
 TEST_F(RunLockTest, NoLockDirectoryRunsUnlockedAfterAWarning)
 {
-    qavo::RunLock::setDirectoryForTests((dir_ / "missing").c_str());
+    const std::string missing = dir_ / "missing"; // the seam keeps the pointer
+    qavo::RunLock::setDirectoryForTests(missing.c_str());
     testing::internal::CaptureStderr();
     qavo::RunLock lock("lan", "initlan", 100);
     std::string err = testing::internal::GetCapturedStderr();
