@@ -2,7 +2,6 @@
 // builder and lock name, and the zero-byte check of request texts, on arbitrary bytes.
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -11,9 +10,6 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    // Refusals are reported on standard error; keep the run quiet.
-    static FILE *quiet = freopen("/dev/null", "w", stderr);
-    (void)quiet;
     const char *bytes = reinterpret_cast<const char *>(data);
     qavo_sub::holdsZeroByte(bytes, size);
 
@@ -22,15 +18,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     size_t fault = qavo::messaging::topicTextFault(text.c_str());
     if (fault > text.size())
         __builtin_trap();
+    // Only suffixes the builder accepts, so nothing is reported on standard error (where
+    // the fuzzer reports): it must then build the topic whole.
+    if (fault != 0 || text.size() + sizeof "pelvanto/router//R" > qavo::messaging::kTopicSize)
+        return 0;
     char topic[qavo::messaging::kTopicSize];
-    bool built = qavo::messaging::routerTopic(topic, text.c_str(), true);
-    if (built && (fault != 0 || strlen(topic) >= sizeof topic))
+    if (!qavo::messaging::routerTopic(topic, text.c_str(), true) || strlen(topic) != text.size() + 18)
         __builtin_trap();
-    if (built) {
-        char name[qavo::messaging::kExchangeLockNameSize];
-        qavo::messaging::exchangeLockName(topic, name);
-        if (strlen(name) != sizeof name - 1)
-            __builtin_trap();
-    }
+    char name[qavo::messaging::kExchangeLockNameSize];
+    qavo::messaging::exchangeLockName(topic, name);
+    if (strlen(name) != sizeof name - 1)
+        __builtin_trap();
     return 0;
 }
