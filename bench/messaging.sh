@@ -7,6 +7,9 @@
 #   - peak resident memory of one exchange as a whole process (VmHWM and the private
 #     RssAnon, read at exit by bench_peak_launch, median of 9), qavo_webreq against
 #     mosquitto_rr, and what each loads at start (LD_DEBUG=statistics, libraries needed).
+#   - 20 concurrent requests to 20 different modules (their exchanges do not wait for each
+#     other) against 20 concurrent requests to one module (one at a time);
+#   - the run lock's own cost per exchange (bench_run_lock_cost).
 # Run as root after building and staging:  bench/messaging.sh [build dir]
 set -eu
 src=$(cd "$(dirname "$0")/.." && pwd)
@@ -47,4 +50,10 @@ exec "$src/sim/vrouter" --stage "$build/stage" --tools "$build/sim" --bind "$bui
 		echo "$1: needs $(readelf -d "$(command -v "$1")" | sed -n "s/.*(NEEDED).*\[\(.*\)\]/\1/p" | tr "\n" " ")"
 		LD_DEBUG=statistics $command 2>&1 >/dev/null | grep -E "total startup time|time needed to load objects|number of relocations:" | sed -E "s/^ *[0-9]+:[[:space:]]*//"
 	done
+	echo "== 20 concurrent requests, whole processes"
+	hyperfine --shell=bash --warmup 3 --runs 30 \
+		"for i in \$(seq 20); do qavo_webreq module\$i ping > /dev/null & done; wait" \
+		"for i in \$(seq 20); do qavo_webreq echo ping > /dev/null & done; wait"
+	echo "== the run lock alone"
+	'"$build"'/bench/bench_run_lock_cost
 '

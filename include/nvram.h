@@ -16,9 +16,14 @@
  *   (with factory defaults for keys it lacks), else the factory defaults.
  *   A damaged file is reported on standard error with its path and the next
  *   level is used.
- * - Writers in several processes serialise on "/var/nvram/lock"; every file
- *   is replaced atomically, so a process killed at any moment leaves either
- *   the old or the new values.
+ * - Writers in several processes serialise on a lock of the directory
+ *   "/var/nvram"; every file is replaced atomically through a temporary file
+ *   of a unique name, so a process killed at any moment leaves either the
+ *   old or the new values.
+ * - A section's file holds at most 256 KiB (keys, values and their line
+ *   ends): a set or commit that would pass it is refused and nothing already
+ *   stored changes. Store files that are not regular files (links, FIFOs)
+ *   are refused as damaged.
  * - NVRAM_ROOT: when this environment variable is set, its value is put in
  *   front of every path above (and of the daemon's "/var/run/nvramd.pid"),
  *   so that tests can run a private store in a temporary directory.
@@ -62,15 +67,16 @@ QAVO_API const char *nvram_get(int section, const char *key);
  * Sets key to value. Later reads in this process and in later processes see
  * the new value; it survives a reboot only after nvram_commit. The key must
  * be non-empty; neither may be null. Returns 0, or -1 when the arguments are
- * refused or the runtime copy could not be written (the value is then still
- * seen by this process).
+ * refused, when the section would pass the size limit (the value is then
+ * not kept, not even by this process), or when the runtime copy could not be
+ * written (the value is then still seen by this process).
  */
 QAVO_API int nvram_bufset(int section, const char *key, const char *value);
 
 /*
  * Makes the section's current values survive a reboot by writing the
- * persistent copy. Returns 0, or -1 for an unknown section or a write
- * failure.
+ * persistent copy. Returns 0, or -1 for an unknown section, a write failure
+ * or a section past the size limit (the persistent copy is then unchanged).
  */
 QAVO_API int nvram_commit(int section);
 

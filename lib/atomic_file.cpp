@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -42,11 +43,56 @@ bool resolveLinks(const char *path, char *out, size_t size)
 
 const char *testRoot = nullptr;
 
+// An unnamed file in the directory of target (O_TMPFILE): a process killed before the
+// commit leaves nothing behind. -1 where the file system or kernel has no such files.
+int openUnnamed(const char *target, unsigned mode)
+{
+    char directory[256];
+    const char *slash = strrchr(target, '/');
+    if (!slash)
+        snprintf(directory, sizeof directory, ".");
+    else if (snprintf(directory, sizeof directory, "%.*s", static_cast<int>(slash - target), target) >=
+             static_cast<int>(sizeof directory))
+        return -1;
+    if (directory[0] == '\0')
+        snprintf(directory, sizeof directory, "/");
+    return ::open(directory, O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+}
+
+// Gives the unnamed file of fd a fresh name next to target (written into name), without
+// following or replacing anything already there. False when it cannot be linked.
+bool linkUnnamed(int fd, const char *target, char *name, size_t size)
+{
+    static unsigned counter;
+    char fdPath[32];
+    snprintf(fdPath, sizeof fdPath, "/proc/self/fd/%d", fd);
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        timespec now;
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        if (snprintf(name, size, "%s.%ld.%u.%ld", target, static_cast<long>(getpid()), ++counter,
+                     static_cast<long>(now.tv_nsec)) >= static_cast<int>(size))
+            return false;
+        // Without the capability AT_EMPTY_PATH needs, the descriptor's /proc link serves.
+        if (linkat(fd, "", AT_FDCWD, name, AT_EMPTY_PATH) == 0 ||
+            linkat(AT_FDCWD, fdPath, AT_FDCWD, name, AT_SYMLINK_FOLLOW) == 0)
+            return true;
+        if (errno != EEXIST)
+            return false;
+    }
+    return false;
+}
+
 } // namespace
 
 void AtomicFile::setRootForTests(const char *root) { testRoot = root; }
 
 const char *AtomicFile::rootForTests() { return testRoot; }
+
+bool AtomicFile::exists(const char *path)
+{
+    char rooted[256];
+    return rootedPath(path, rooted, sizeof rooted) && access(rooted, F_OK) == 0;
+}
 
 AtomicFile::~AtomicFile() { discard(); }
 
@@ -59,25 +105,28 @@ bool AtomicFile::open(const char *path, unsigned mode)
         fprintf(stderr, "%s: path too long\n", path);
         return false;
     }
-    path = rooted;
-    if (!resolveLinks(path, target_, sizeof target_)) {
-        fprintf(stderr, "%s: %s\n", path, errno ? strerror(errno) : "path too long");
+    if (!resolveLinks(rooted, target_, sizeof target_)) {
+        fprintf(stderr, "%s: %s\n", rooted, errno ? strerror(errno) : "path too long");
         return false;
     }
-    snprintf(temporary_, sizeof temporary_, "%s.XXXXXX", target_);
-    int fd = mkostemp(temporary_, O_CLOEXEC);
+    int fd = openUnnamed(target_, mode);
+    unnamed_ = fd >= 0;
+    if (!unnamed_) {
+        // Named temporary: created exclusively (never through a link), removed on discard.
+        snprintf(temporary_, sizeof temporary_, "%s.XXXXXX", target_);
+        fd = mkostemp(temporary_, O_CLOEXEC);
+    }
     if (fd < 0) {
-        perror(temporary_);
+        perror(temporary_[0] ? temporary_ : target_);
         temporary_[0] = '\0';
         return false;
     }
     fchmod(fd, mode);
     stream_ = fdopen(fd, "w");
     if (!stream_) {
-        perror(temporary_);
+        perror(target_);
         close(fd);
-        unlink(temporary_);
-        temporary_[0] = '\0';
+        discard();
         return false;
     }
     return true;
@@ -99,6 +148,8 @@ bool AtomicFile::commit()
     if (!stream_)
         return false;
     bool ok = !failed_ && fflush(stream_) == 0 && fsync(fileno(stream_)) == 0;
+    if (ok && unnamed_)
+        ok = linkUnnamed(fileno(stream_), target_, temporary_, sizeof temporary_);
     if (fclose(stream_) != 0)
         ok = false;
     stream_ = nullptr;
@@ -106,7 +157,8 @@ bool AtomicFile::commit()
         ok = false;
     if (!ok) {
         perror(target_);
-        unlink(temporary_);
+        if (temporary_[0])
+            unlink(temporary_);
     }
     temporary_[0] = '\0';
     return ok;

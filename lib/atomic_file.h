@@ -1,6 +1,8 @@
 // Generated files are written whole or not at all: the text goes to a temporary file in
 // the directory of the final file, which replaces it by rename only when every line was
-// accepted and written. Where the path is a symbolic link, the file it points to is
+// accepted and written. The temporary file is unnamed (O_TMPFILE) where the file system
+// allows it and gets a name only to be renamed over the final file, so a writer killed
+// before the commit leaves nothing behind; elsewhere it is a file created exclusively. Where the path is a symbolic link, the file it points to is
 // replaced and the link stays.
 #ifndef QAVO_LIB_ATOMIC_FILE_H
 #define QAVO_LIB_ATOMIC_FILE_H
@@ -42,6 +44,9 @@ public:
 
     FILE *stream() const { return stream_; }
 
+    // True when path names an existing file (taken under the test root, if one is set).
+    static bool exists(const char *path);
+
     // Test seam: while root is set (a directory, nullptr for none), every absolute path
     // given to open is taken under it, so unit tests run the tools' file steps in a
     // private tree. The programs never set it.
@@ -54,8 +59,9 @@ private:
 
     FILE *stream_ = nullptr;
     bool failed_ = false;
+    bool unnamed_ = false;
     char target_[256] = "";
-    char temporary_[272] = "";
+    char temporary_[300] = "";
 };
 
 } // namespace qavo

@@ -22,8 +22,12 @@ const char *refusal(const Value &value)
         return v.find_first_of("\r\n") == std::string_view::npos ? nullptr : "holds a line break";
     case Kind::Ipv4:
         return isIpv4(v) ? nullptr : "is not an IPv4 address";
+    case Kind::InetAddr:
+        return isInetAddr(v) ? nullptr : "is not an IPv4 address";
     case Kind::Netmask:
         return isNetmask(v) ? nullptr : "is not a netmask";
+    case Kind::EtherAddr:
+        return isEtherAddr(v) ? nullptr : "is not a MAC address";
     case Kind::Mac:
         return isMac(v) ? nullptr : "is not a MAC address";
     case Kind::Mtu:

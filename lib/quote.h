@@ -38,8 +38,10 @@ enum class Kind : unsigned char {
     Line,     // anything without a control character
     Credential, // anything without a line feed or carriage return (user names, passwords)
     Ipv4,
+    InetAddr, // an IPv4 address in any form inet_aton reads (for files read that way)
     Netmask,
     Mac,
+    EtherAddr, // a MAC address in any form ether_aton reads
     Mtu,
     IfName,
     HostName,
@@ -58,7 +60,9 @@ inline Value text(const char *name, std::string_view v) { return {name, v, Kind:
 inline Value line(const char *name, std::string_view v) { return {name, v, Kind::Line, 0}; }
 inline Value credential(const char *name, std::string_view v) { return {name, v, Kind::Credential, 0}; }
 inline Value ipv4(const char *name, std::string_view v) { return {name, v, Kind::Ipv4, 0}; }
+inline Value inetAddr(const char *name, std::string_view v) { return {name, v, Kind::InetAddr, 0}; }
 inline Value netmask(const char *name, std::string_view v) { return {name, v, Kind::Netmask, 0}; }
+inline Value etherAddr(const char *name, std::string_view v) { return {name, v, Kind::EtherAddr, 0}; }
 inline Value mac(const char *name, std::string_view v) { return {name, v, Kind::Mac, 0}; }
 inline Value mtu(const char *name, std::string_view v) { return {name, v, Kind::Mtu, 0}; }
 inline Value ifname(const char *name, std::string_view v) { return {name, v, Kind::IfName, 0}; }

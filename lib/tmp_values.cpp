@@ -11,11 +11,25 @@
 
 namespace {
 
-// Opens "/tmp/<name>" for reading; reports and gives nullptr when it cannot.
+// True when a component of name is "..", which would lead out of /tmp.
+bool climbsOut(const char *name)
+{
+    for (const char *part = name; *part;) {
+        size_t length = strcspn(part, "/");
+        if (length == 2 && part[0] == '.' && part[1] == '.')
+            return true;
+        part += length;
+        part += *part == '/';
+    }
+    return false;
+}
+
+// Opens "/tmp/<name>" for reading; reports and gives nullptr when it cannot. Names with a
+// ".." component are refused: they would read files outside /tmp.
 FILE *openTmpValue(const char *name)
 {
     char path[64];
-    int length = name ? snprintf(path, sizeof path, "/tmp/%s", name) : -1;
+    int length = name && !climbsOut(name) ? snprintf(path, sizeof path, "/tmp/%s", name) : -1;
     FILE *file = length > 0 && static_cast<size_t>(length) < sizeof path ? fopen(path, "re") : nullptr;
     if (!file)
         fputs("Read tmp file error!\n", stderr);

@@ -23,7 +23,77 @@ bool takeNumber(std::string_view &text, unsigned maxDigits, uint32_t &value)
     return true;
 }
 
+// Reads one part of an address as inet_aton reads it: decimal, octal after a leading 0,
+// hexadecimal after 0x. False for no digits, a digit outside the base, or more than 32 bits.
+bool takeInetPart(std::string_view &text, uint64_t &value)
+{
+    unsigned base = 10;
+    size_t at = 0;
+    if (!text.empty() && text[0] == '0') {
+        base = 8;
+        at = 1;
+        if (text.size() > 1 && (text[1] == 'x' || text[1] == 'X')) {
+            base = 16;
+            at = 2;
+        }
+    }
+    size_t first = at;
+    value = 0;
+    for (; at < text.size() && isHex(text[at]); ++at) {
+        char c = text[at];
+        unsigned digit = isDigit(c) ? unsigned(c - '0') : unsigned((c | 0x20) - 'a' + 10);
+        if (digit >= base)
+            return false;
+        value = value * base + digit;
+        if (value > 0xffffffffu)
+            return false;
+    }
+    if (at == first && base != 8) // "0" alone is octal zero; "0x" and "" hold no digits
+        return false;
+    text.remove_prefix(at);
+    return true;
+}
+
 } // namespace
+
+bool isInetAddr(std::string_view text)
+{
+    uint64_t parts[4];
+    int count = 0;
+    for (;;) {
+        if (count == 4 || !takeInetPart(text, parts[count]))
+            return false;
+        ++count;
+        if (text.empty())
+            break;
+        if (text[0] != '.')
+            return false;
+        text.remove_prefix(1);
+    }
+    // Every part but the last is one byte; the last fills the bytes that are left.
+    for (int i = 0; i + 1 < count; ++i)
+        if (parts[i] > 255)
+            return false;
+    return parts[count - 1] <= (0xffffffffu >> (8 * (count - 1)));
+}
+
+bool isEtherAddr(std::string_view text)
+{
+    for (int group = 0; group < 6; ++group) {
+        if (group > 0) {
+            if (text.empty() || text[0] != ':')
+                return false;
+            text.remove_prefix(1);
+        }
+        size_t digits = 0;
+        while (digits < text.size() && digits < 2 && isHex(text[digits]))
+            ++digits;
+        if (digits == 0)
+            return false;
+        text.remove_prefix(digits);
+    }
+    return text.empty();
+}
 
 bool isIpv4(std::string_view text, uint32_t *hostOrder)
 {

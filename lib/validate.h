@@ -11,10 +11,16 @@ namespace qavo::validate {
 
 // Dotted quad of four decimal numbers 0-255, no leading zeros (inet_aton reads "010" as 8).
 bool isIpv4(std::string_view text, uint32_t *hostOrder = nullptr);
+// An IPv4 address in any form inet_aton reads, the whole text: one to four parts separated
+// by '.', each decimal, octal (leading 0) or hexadecimal (0x), e.g. "192.168.010.1". For
+// files whose reader takes addresses that way; nothing else may follow the address.
+bool isInetAddr(std::string_view text);
 // An IPv4 address whose ones are contiguous from the top (0.0.0.0 to 255.255.255.255).
 bool isNetmask(std::string_view text);
 // Six pairs of hex digits separated by ':'.
 bool isMac(std::string_view text);
+// A MAC address as ether_aton reads it: six groups of one or two hex digits separated by ':'.
+bool isEtherAddr(std::string_view text);
 // Decimal 1 to 65535.
 bool isMtu(std::string_view text);
 // Kernel interface name: 1 to 15 characters of [A-Za-z0-9._:-], not beginning with '-'.

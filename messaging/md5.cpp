@@ -68,6 +68,8 @@ extern "C" void MD5Init(MD5Context *context)
 
 extern "C" void MD5Update(MD5Context *context, const unsigned char *bytes, size_t length)
 {
+    if (length == 0)
+        return; // nothing to add; bytes may then be null, which memcpy must never see
     size_t used = (context->count[0] >> 3) & 63;
     uint64_t bits = (uint64_t(context->count[1]) << 32 | context->count[0]) + uint64_t(length) * 8;
     context->count[0] = uint32_t(bits);

@@ -87,6 +87,10 @@ extern "C" int pub_msg(const char *host, const char *topic, const char *payload)
         pub_print_usage();
         return 1;
     }
+    if (size_t fault = qavo::messaging::topicTextFault(topic)) {
+        fprintf(stderr, "Error: Topic is not UTF-8 text without control characters (byte %zu).\n", fault);
+        return 1;
+    }
 
     LibraryUse library;
     Client client(qavo::messaging::newClient("mosqpub", nullptr));

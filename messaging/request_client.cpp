@@ -4,6 +4,13 @@
 // ends in that loop: on the reply, on the time-out, or when the broker cannot be reached.
 // The SIGALRM handler only raises a flag; printing, releasing and storing the time-out
 // text and disconnecting all happen in the loop, outside signal context.
+//
+// Every requester of one suffix listens on the same reply topic, so exchanges on one
+// request topic run one at a time across processes (a lock named after the topic, held
+// from before the subscription to the reply or the time-out); the wait for the lock counts
+// in the 15 seconds. Only a live message on the reply topic is a reply: no program of the
+// router retains replies, so a retained message, or one on any other topic that a broken
+// or hostile broker delivers, is never the answer to a new request.
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -12,6 +19,7 @@
 #include <ctime>
 #include <mosquitto.h>
 
+#include "lib/run_lock.h"
 #include "messaging/borrowed_alarm.h"
 #include "messaging/client.h"
 #include "messaging/topic.h"
@@ -27,7 +35,7 @@ mosquitto *web_mosq;
 
 namespace {
 
-constexpr unsigned kWaitSeconds = 15;
+constexpr long kWaitMilliseconds = 15000;
 constexpr int kLongestPassMs = 1000;
 constexpr int kReconnectDelayMs = 1000;
 constexpr char kTimeoutText[] = "{\"error\":\"timeout\"}";
@@ -42,16 +50,22 @@ struct web_ctx {
     const char *payload;
     char request_topic[qavo::messaging::kTopicSize];
     BorrowedAlarm *alarm;
+    long waitMilliseconds; // 15 seconds less the wait for the topic's lock
     timespec deadline;
     bool acknowledged; // the first subscription acknowledgement has come
     bool ended;        // reply stored or time-out; nothing more to do but disconnect
 };
 
-timespec secondsFromNow(unsigned seconds)
+timespec millisecondsFromNow(long ms)
 {
     timespec t;
     clock_gettime(CLOCK_MONOTONIC, &t);
-    t.tv_sec += seconds;
+    t.tv_sec += ms / 1000;
+    t.tv_nsec += (ms % 1000) * 1000000L;
+    if (t.tv_nsec >= 1000000000L) {
+        t.tv_sec += 1;
+        t.tv_nsec -= 1000000000L;
+    }
     return t;
 }
 
@@ -62,12 +76,12 @@ long long millisecondsUntil(const timespec &when)
     return static_cast<long long>(when.tv_sec - now.tv_sec) * 1000 + (when.tv_nsec - now.tv_nsec) / 1000000;
 }
 
-// (Re)starts the 15-second wait: the alarm interrupts the loop's wait, the deadline covers
-// an alarm that fires just before a wait begins.
+// (Re)starts the wait: the alarm interrupts the loop's wait, the deadline covers an alarm
+// that fires just before a wait begins.
 void startWait(web_ctx &ctx)
 {
-    ctx.deadline = secondsFromNow(kWaitSeconds);
-    ctx.alarm->arm(kWaitSeconds);
+    ctx.deadline = millisecondsFromNow(ctx.waitMilliseconds);
+    ctx.alarm->arm(static_cast<unsigned>((ctx.waitMilliseconds + 999) / 1000));
 }
 
 bool waitIsOver(const web_ctx &ctx) { return timeUp || millisecondsUntil(ctx.deadline) <= 0; }
@@ -97,11 +111,16 @@ void storeReply(const void *bytes, size_t length)
     qvData = text;
 }
 
-void endWithTimeout(web_ctx &ctx)
+void storeTimeout()
 {
     puts("web_timeout!");
     fflush(stdout);
     storeReply(kTimeoutText, sizeof kTimeoutText - 1);
+}
+
+void endWithTimeout(web_ctx &ctx)
+{
+    storeTimeout();
     ctx.ended = true;
 }
 
@@ -177,7 +196,7 @@ extern "C" void web_subscribe_callback(mosquitto *client, void *context, int, in
 extern "C" void web_message_callback(mosquitto *, void *context, const mosquitto_message *message)
 {
     auto *ctx = static_cast<web_ctx *>(context);
-    if (ctx->ended)
+    if (ctx->ended || message->retain || !message->topic || strcmp(message->topic, ctx->reply_topics[0]) != 0)
         return;
     storeReply(message->payload, message->payloadlen > 0 ? static_cast<size_t>(message->payloadlen) : 0);
     ctx->ended = true;
@@ -191,13 +210,24 @@ extern "C" int web_getData(const char *, const char *suffix, const char *payload
     if (mos_conf.host[0] == '\0')
         set_QAVOInfo("127.0.0.1", 1883, 60);
 
-    BorrowedAlarm alarm(web_timeout);
     web_ctx ctx{};
+    memcpy(ctx.request_topic, replyTopic, strlen(replyTopic) - 2);
+    char lockName[qavo::messaging::kExchangeLockNameSize];
+    qavo::messaging::exchangeLockName(ctx.request_topic, lockName);
+    qavo::RunLock exchangeLock(lockName, ctx.request_topic, kWaitMilliseconds);
+    if (exchangeLock.gaveUp()) {
+        storeTimeout();
+        return 0;
+    }
+    ctx.waitMilliseconds = kWaitMilliseconds - exchangeLock.waitedMilliseconds();
+    if (ctx.waitMilliseconds < 1)
+        ctx.waitMilliseconds = 1;
+
+    BorrowedAlarm alarm(web_timeout);
     ctx.reply_topics[0] = replyTopic;
     ctx.reply_topic_count = 1;
     ctx.qos = 0;
     ctx.payload = payload ? payload : "";
-    memcpy(ctx.request_topic, replyTopic, strlen(replyTopic) - 2);
     ctx.alarm = &alarm;
 
     LibraryUse library;

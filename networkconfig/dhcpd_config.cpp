@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "lib/atomic_file.h"
+#include "lib/run_lock.h"
 #include "lib/settings.h"
 #include "networkconfig/handlers.h"
 #include "qavo/lists.h"
@@ -30,6 +31,14 @@ q::Value stored(const char *key, q::Kind kind)
     return {key, value, value[0] == '\0' ? q::Kind::Line : kind, 0};
 }
 
+// One server of the "option dns" line. The two servers stand on their own: a refused one
+// leaves its field empty (after the refusal is reported) and the other is still served.
+q::Value dnsServer(const char *key)
+{
+    q::Value server = stored(key, q::Kind::InetAddr);
+    return q::accept(server) ? server : q::Value{key, "", q::Kind::Line, 0};
+}
+
 bool staticLeasesEnabled()
 {
     // Read through nvram_get, the store's second reader, as the server side always has.
@@ -52,7 +61,7 @@ void writeStaticLeases(qavo::AtomicFile &file)
             continue;
         if (enabled)
             file.write(Syntax::Plain, "static_lease %s %s\n",
-                       {q::mac("staticDhcpRules", mac), q::ipv4("staticDhcpRules", ip)});
+                       {q::etherAddr("staticDhcpRules", mac), q::inetAddr("staticDhcpRules", ip)});
     }
 }
 
@@ -65,15 +74,15 @@ bool writeUdhcpdFile(const char *path, const char *ifname)
         fputs("\r\nopen udhcpd  config file error", stdout);
         return false;
     }
-    // Each write leaves out only its own line when a value is refused: one that is not
-    // of its kind, or that would break its line.
-    file.write(Syntax::Plain, "start %s\n", {stored("dhcpStart", q::Kind::Ipv4)});
-    file.write(Syntax::Plain, "end %s\n", {stored("dhcpEnd", q::Kind::Ipv4)});
+    // Each write leaves out only its own line when a value is refused: one that would
+    // break its line or that udhcpd cannot read. Addresses are taken in every form
+    // udhcpd reads (inet_aton's: "192.168.010.1" is the address 192.168.8.1).
+    file.write(Syntax::Plain, "start %s\n", {stored("dhcpStart", q::Kind::InetAddr)});
+    file.write(Syntax::Plain, "end %s\n", {stored("dhcpEnd", q::Kind::InetAddr)});
     file.write(Syntax::Plain, "interface %s\n", {q::ifname("interface", ifname)});
-    file.write(Syntax::Plain, "option subnet %s\n", {stored("dhcpMask", q::Kind::Netmask)});
-    file.write(Syntax::Plain, "option dns %s %s\n",
-               {stored("dhcpPriDns", q::Kind::Ipv4), stored("dhcpSecDns", q::Kind::Ipv4)});
-    file.write(Syntax::Plain, "option router %s\n", {stored("dhcpGateway", q::Kind::Ipv4)});
+    file.write(Syntax::Plain, "option subnet %s\n", {stored("dhcpMask", q::Kind::InetAddr)});
+    file.write(Syntax::Plain, "option dns %s %s\n", {dnsServer("dhcpPriDns"), dnsServer("dhcpSecDns")});
+    file.write(Syntax::Plain, "option router %s\n", {stored("dhcpGateway", q::Kind::InetAddr)});
     file.write(Syntax::Plain, "option lease %s\n", {stored("dhcpLease", q::Kind::Decimal)});
     file.write(Syntax::Plain, "lease_file /var/udhcpd.leases\n");
     writeStaticLeases(file);
@@ -84,24 +93,32 @@ bool writeUdhcpdFile(const char *path, const char *ifname)
     return true;
 }
 
+UdhcpdFile updateUdhcpdConfig(int platform, const char *ifname)
+{
+    nvram_init(0);
+    UdhcpdFile result = UdhcpdFile::Off;
+    if (qavo::settingNumber(0, "dhcpEnabled") != 0 && hasSwitchAndDhcpd(platform)) {
+        result = writeUdhcpdFile(kUdhcpdConfigPath, ifname) ? UdhcpdFile::Written : UdhcpdFile::Failed;
+        if (result == UdhcpdFile::Written)
+            QavoSystem("nat.sh &", 1);
+    }
+    nvram_close(0);
+    return result;
+}
+
 } // namespace networkconfig
 
 extern "C" int writeUdhcpdConfig(int platform, const char *ifname)
 {
-    nvram_init(0);
-    int written = 0;
-    if (qavo::settingNumber(0, "dhcpEnabled") != 0 && networkconfig::hasSwitchAndDhcpd(platform) &&
-        networkconfig::writeUdhcpdFile(networkconfig::kUdhcpdConfigPath, ifname)) {
-        QavoSystem("nat.sh &", 1);
-        written = 1;
-    }
-    nvram_close(0);
-    return written;
+    return networkconfig::updateUdhcpdConfig(platform, ifname) == networkconfig::UdhcpdFile::Written;
 }
 
 extern "C" int ombix_networkconfig_gen_lanDhcpdConfig(int platform, char *message)
 {
     if (!networkconfig::enterHandler(platform, message))
+        return 0;
+    qavo::RunLock lanLock(networkconfig::kLanLock, "getdhcpdconfig", networkconfig::kPartLockWaitMs);
+    if (lanLock.gaveUp())
         return 0;
     return writeUdhcpdConfig(platform, "br0");
 }

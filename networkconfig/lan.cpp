@@ -4,8 +4,13 @@
 // A stored value that its type refuses (an address that is not one, a host name with a
 // blank or a quote...) is reported on standard error and only the step that needed it
 // is left out; every other step still runs, as every step runs whatever the shell says.
+#include <cstdio>
+
+#include "lib/atomic_file.h"
 #include "lib/command.h"
+#include "lib/run_lock.h"
 #include "lib/settings.h"
+#include "networkconfig/dhcpd_config.h"
 #include "networkconfig/handlers.h"
 
 namespace {
@@ -17,6 +22,12 @@ using qavo::settingNumber;
 namespace q = qavo::quote;
 
 constexpr size_t kLanCommandSize = 128;
+// The second hosts line holds the host name twice: sized for the longest address and the
+// longest valid host name, so every valid name gets its entry.
+constexpr char kHostsLineFormat[] = "echo \"%s %s.co %s\" >> /etc/hosts";
+constexpr size_t kLongestIpv4 = 15;
+constexpr size_t kLongestHostName = 64;
+constexpr size_t kHostsLineSize = sizeof kHostsLineFormat - 3 * 2 + kLongestIpv4 + 2 * kLongestHostName;
 constexpr int kFirstLanPort = 1;
 constexpr int kLastLanPort = 4;
 constexpr const char *kDefaultHostName = "PELVANTO";
@@ -30,21 +41,34 @@ void switchLanPorts(int platform, int on)
         setPhyAdvertise(platform, port, on);
 }
 
+// The address is checked before the bridge goes down: a refused one leaves the bridge up
+// as it is, so the router stays reachable to mend the setting.
 void setBridgeAddress()
 {
     nvram_init(0);
-    QavoSystem("ifconfig br0 down", 1);
-    runCommand<kLanCommandSize>(1, "ifconfig br0 %s netmask %s up",
-                                {q::ipv4("lan_ipaddr", setting(0, "lan_ipaddr")),
-                                 q::netmask("lan_netmask", setting(0, "lan_netmask"))});
+    char up[kLanCommandSize];
+    if (q::format(q::Syntax::Shell, up, "ifconfig br0 %s netmask %s up",
+                  {q::ipv4("lan_ipaddr", setting(0, "lan_ipaddr")),
+                   q::netmask("lan_netmask", setting(0, "lan_netmask"))})) {
+        QavoSystem("ifconfig br0 down", 1);
+        QavoSystem(up, 1);
+    } else {
+        fputs("\r\nbr0 left as it is: its address settings were refused", stdout);
+    }
     nvram_close(0);
 }
 
+// When the new configuration cannot be written (a full /etc) the old file is intact, and
+// the server the killall stopped is started again on it.
 void restartDhcpServer(int platform)
 {
     QavoSystem("killall udhcpd", 1);
-    if (writeUdhcpdConfig(platform, "br0"))
-        QavoSystem("udhcpd /etc/udhcpd.conf", 1);
+    networkconfig::UdhcpdFile file = networkconfig::updateUdhcpdConfig(platform, "br0");
+    if (file == networkconfig::UdhcpdFile::Failed && qavo::AtomicFile::exists(networkconfig::kUdhcpdConfigPath))
+        fputs("\r\nstarting udhcpd on the previous /etc/udhcpd.conf", stdout);
+    else if (file != networkconfig::UdhcpdFile::Written)
+        return;
+    QavoSystem("udhcpd /etc/udhcpd.conf", 1);
 }
 
 void setHostNameAndHosts()
@@ -54,9 +78,9 @@ void setHostNameAndHosts()
     const char *hostName = setting(0, "HostName");
     runCommand<kLanCommandSize>(1, "hostname %s", {q::hostname("HostName", hostName)});
     QavoSystem("echo \"127.0.0.1 localhost.localdomain localhost\" > /etc/hosts", 1);
-    runCommand<kLanCommandSize>(1, "echo \"%s %s.co %s\" >> /etc/hosts",
-                                {q::ipv4("lan_ipaddr", setting(0, "lan_ipaddr")),
-                                 q::hostname("HostName", hostName), q::hostname("HostName", hostName)});
+    runCommand<kHostsLineSize>(1, kHostsLineFormat,
+                               {q::ipv4("lan_ipaddr", setting(0, "lan_ipaddr")), q::hostname("HostName", hostName),
+                                q::hostname("HostName", hostName)});
 }
 
 // Operation mode 0: the router is a host on the LAN and needs an address and a route.
@@ -95,6 +119,9 @@ void setGatewayServices()
 extern "C" int ombix_networkconfig_init_lan(int platform, char *message)
 {
     if (!networkconfig::enterHandler(platform, message))
+        return 0;
+    qavo::RunLock lanLock(networkconfig::kLanLock, "initlan", networkconfig::kPartLockWaitMs);
+    if (lanLock.gaveUp())
         return 0;
     switchLanPorts(platform, 0);
     setBridgeAddress();

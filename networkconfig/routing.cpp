@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "lib/holders.h"
+#include "lib/run_lock.h"
 #include "lib/settings.h"
 #include "networkconfig/handlers.h"
 #include "networkconfig/routing.h"
@@ -116,6 +117,9 @@ extern "C" int netmask_aton(const char *netmask)
 
 extern "C" int ombix_networkconfig_init_routing(int, char *)
 {
+    qavo::RunLock routingLock(networkconfig::kRoutingLock, "routinginit", networkconfig::kPartLockWaitMs);
+    if (routingLock.gaveUp())
+        return 0;
     staticRoutingInit();
     return 1;
 }

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "lib/run_lock.h"
 #include "lib/settings.h"
 #include "networkconfig/handlers.h"
 #include "networkconfig/wan.h"
@@ -119,6 +120,11 @@ extern "C" int ombix_networkconfig_init_wan(int platform, char *message)
 {
     using namespace networkconfig::wan;
     if (!networkconfig::enterHandler(platform, message))
+        return 0;
+    // Two bring-ups of the WAN at once (the boot's and the web interface's) would kill
+    // each other's clients and rewrite the same files: the second waits for the first.
+    qavo::RunLock wanLock(networkconfig::kWanLock, "initwan", networkconfig::kPartLockWaitMs);
+    if (wanLock.gaveUp())
         return 0;
     WanRun run;
     run.platform = platform;

@@ -71,7 +71,8 @@ void onMessage(mosquitto *client, void *, const mosquitto_message *message)
     if (length >= 2 && strcmp(topic + length - 2, "/R") == 0)
         return;
     const char *payload = message->payload ? static_cast<const char *>(message->payload) : "";
-    qavo_sub::answer(client, topic, topic + kPrefixLength, payload);
+    size_t payloadLength = message->payload && message->payloadlen > 0 ? static_cast<size_t>(message->payloadlen) : 0;
+    qavo_sub::answer(client, topic, topic + kPrefixLength, payload, payloadLength);
 }
 
 void pause(int seconds)

@@ -1,7 +1,8 @@
 // Modules:
 //   getcfg  {"keys": ["lan_ipaddr", ...]}  -> the stored values, one string member per key
 //   setcfg  {"<key>": "<value>", ..., "wtime": "..", "reserv": ".."} -> stores and commits the
-//           string members other than wtime/reserv, then the success reply
+//           string members other than wtime/reserv, then the success reply. The whole
+//           request is checked first: one bad member changes nothing.
 //   echo    any payload -> the same payload (the cheapest answer, for measuring the path)
 #include "messaging/qavo_sub/modules.h"
 
@@ -9,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "messaging/qavo_sub/request_checks.h"
 #include "nvram.h"
 #include "qavo/web.h"
 
@@ -42,28 +44,66 @@ void getcfg(mosquitto *client, const char *topic, cJSON *request)
 
 bool isReplyField(const char *name) { return strcmp(name, "wtime") == 0 || strcmp(name, "reserv") == 0; }
 
+bool isSetting(const cJSON *member) { return member->string && !isReplyField(member->string); }
+
+// Stores every setting of the request or, when the store fails half-way, puts back what
+// the earlier ones held (in reverse, so a key named twice gets its first value back).
+bool storeAll(cJSON *const *settings, const char **before, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        before[i] = nvram_bufget(0, settings[i]->string); // stays valid: the store keeps it
+        if (nvram_bufset(0, settings[i]->string, settings[i]->valuestring) != 0) {
+            while (i-- > 0)
+                nvram_bufset(0, settings[i]->string, before[i]);
+            return false;
+        }
+    }
+    return true;
+}
+
 void setcfg(mosquitto *client, const char *topic, cJSON *request)
 {
+    // The whole request is checked before anything is stored.
+    int count = 0;
     cJSON *member;
     cJSON_ArrayForEach(member, request)
     {
-        if (!member->string || isReplyField(member->string))
+        if (!isSetting(member))
             continue;
-        if (!cJSON_IsString(member) || nvram_bufset(0, member->string, member->valuestring) != 0) {
+        if (!*member->string || !cJSON_IsString(member)) {
             websErrorResponse(client, topic, "settings must be non-empty names with text values");
             return;
         }
+        ++count;
     }
-    nvram_commit(0);
-    websSetCfgResponse(client, topic, websGetVar(request, "wtime", ""), websGetVar(request, "reserv", ""));
+    auto **settings = static_cast<cJSON **>(malloc(sizeof(cJSON *) * (count + 1)));
+    auto **before = static_cast<const char **>(malloc(sizeof(const char *) * (count + 1)));
+    int i = 0;
+    cJSON_ArrayForEach(member, request)
+    {
+        if (settings && isSetting(member))
+            settings[i++] = member;
+    }
+    if (settings && before && storeAll(settings, before, count)) {
+        nvram_commit(0);
+        websSetCfgResponse(client, topic, websGetVar(request, "wtime", ""), websGetVar(request, "reserv", ""));
+    } else {
+        websErrorResponse(client, topic, "the settings could not be stored; nothing was changed");
+    }
+    free(settings);
+    free(before);
 }
 
 } // namespace
 
-void answer(mosquitto *client, const char *topic, const char *module, const char *payload)
+void answer(mosquitto *client, const char *topic, const char *module, const char *payload, size_t length)
 {
     if (strcmp(module, "echo") == 0) {
         websGetCfgResponse(client, topic, payload);
+        return;
+    }
+    if (holdsZeroByte(payload, length)) {
+        websErrorResponse(client, topic, "keys and values may not hold a zero byte");
         return;
     }
     cJSON *request = cJSON_Parse(payload);

@@ -2,14 +2,17 @@
 #ifndef QAVO_SUB_MODULES_H
 #define QAVO_SUB_MODULES_H
 
+#include <cstddef>
+
 struct mosquitto;
 
 namespace qavo_sub {
 
 // Answers one request that arrived on topic ("pelvanto/router/<module>") with payload
-// (a zero-terminated text). Replies go to "<topic>/R"; an unknown module or a payload that
-// is not a JSON object gets the error reply.
-void answer(mosquitto *client, const char *topic, const char *module, const char *payload);
+// (length bytes, followed by a zero byte). Replies go to "<topic>/R"; an unknown module, a
+// payload that is not a JSON object or that holds a zero byte (raw or escaped) gets the
+// error reply.
+void answer(mosquitto *client, const char *topic, const char *module, const char *payload, size_t length);
 
 } // namespace qavo_sub
 

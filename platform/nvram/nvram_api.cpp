@@ -107,7 +107,8 @@ QAVO_API int nvram_init(int section) {
   int result = 0;
   if (!lock.held()) {
     result = -1;
-  } else if (level != Level::runtime && !nvram::store_section(section, Level::runtime, fresh)) {
+  } else if (level != Level::runtime &&
+             nvram::store_section(section, Level::runtime, fresh) != nvram::StoreResult::written) {
     result = -1;
   }
   nvram::adopt(section, fresh);
@@ -143,9 +144,14 @@ QAVO_API int nvram_bufset(int section, const char *key, const char *value) {
     return -1;
   }
   std::free(const_cast<char *>(replaced.key));
-  bool written = nvram::store_section(section, Level::runtime, fresh);
+  nvram::StoreResult stored = nvram::store_section(section, Level::runtime, fresh);
+  if (stored == nvram::StoreResult::too_large) {
+    // Refused: the process keeps seeing what is stored, without the value.
+    fresh.free_blocks();
+    return -1;
+  }
   nvram::adopt(section, fresh);
-  return written ? 0 : -1;
+  return stored == nvram::StoreResult::written ? 0 : -1;
 }
 
 QAVO_API int nvram_commit(int section) {
@@ -154,8 +160,11 @@ QAVO_API int nvram_commit(int section) {
   if (!lock.held()) return -1;
   EntryTable fresh;
   Level level = nvram::load_section(section, fresh);
-  bool written = nvram::store_section(section, Level::persistent, fresh);
-  if (level != Level::runtime) written = nvram::store_section(section, Level::runtime, fresh) && written;
+  using nvram::StoreResult;
+  bool written = nvram::store_section(section, Level::persistent, fresh) == StoreResult::written;
+  if (level != Level::runtime) {
+    written = nvram::store_section(section, Level::runtime, fresh) == StoreResult::written && written;
+  }
   nvram::adopt(section, fresh);
   return written ? 0 : -1;
 }

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -12,7 +13,9 @@
 namespace nvram {
 namespace {
 
-constexpr const char *kLockPath = "/var/nvram/lock";
+constexpr const char *kLockDirectory = "/var/nvram/";
+constexpr int kLockAttempts = 16;
+constexpr char kTemporaryInfix[] = ".tmp.";
 
 // Descriptor closed on every path.
 class FileDescriptor {
@@ -59,6 +62,38 @@ void sync_parent_directory(const char *path) {
   if (fd.get() >= 0) fsync(fd.get());
 }
 
+// Removes "<name>.tmp.*" in the directory of `path`: temporaries of killed
+// writers. Only the path's single writer calls this, so none is in use.
+void remove_stale_temporaries(const char *path) {
+  char directory[kPathSize];
+  std::snprintf(directory, sizeof directory, "%s", path);
+  char *slash = std::strrchr(directory, '/');
+  const char *name = path;
+  if (slash != nullptr) {
+    name = path + (slash - directory) + 1;
+    if (slash == directory) slash[1] = '\0';
+    else *slash = '\0';
+  } else {
+    std::snprintf(directory, sizeof directory, ".");
+  }
+  char prefix[kPathSize];
+  int prefix_length = std::snprintf(prefix, sizeof prefix, "%s%s", name, kTemporaryInfix);
+  if (prefix_length <= 0 || static_cast<std::size_t>(prefix_length) >= sizeof prefix) return;
+  DIR *listing = opendir(directory);
+  if (listing == nullptr) return;
+  int directory_fd = dirfd(listing);
+  while (const dirent *entry = readdir(listing)) {
+    if (std::strncmp(entry->d_name, prefix, static_cast<std::size_t>(prefix_length)) == 0) {
+      unlinkat(directory_fd, entry->d_name, 0);
+    }
+  }
+  closedir(listing);
+}
+
+bool same_file(const struct stat &a, const struct stat &b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
 }  // namespace
 
 bool store_path(const char *fixed, char (&out)[kPathSize]) {
@@ -84,17 +119,18 @@ bool make_parent_directories(const char *path) {
 }
 
 ReadStatus read_whole_file(const char *path, ByteBuffer &out) {
-  FileDescriptor fd(open(path, O_RDONLY | O_CLOEXEC));
-  if (fd.get() < 0) return errno == ENOENT ? ReadStatus::missing : ReadStatus::failed;
+  // No blocking open of a FIFO, no link followed to a file elsewhere.
+  FileDescriptor fd(open(path, O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC));
+  if (fd.get() < 0) {
+    if (errno == ENOENT) return ReadStatus::missing;
+    return errno == ELOOP ? ReadStatus::not_regular : ReadStatus::failed;
+  }
   struct stat info;
   if (fstat(fd.get(), &info) != 0) return ReadStatus::failed;
-  if (!S_ISREG(info.st_mode)) {
-    errno = EINVAL;
-    return ReadStatus::failed;
-  }
+  if (!S_ISREG(info.st_mode)) return ReadStatus::not_regular;
   std::size_t expected = static_cast<std::size_t>(info.st_size);
   for (;;) {
-    if (out.size() > kMaxFileSize) {
+    if (out.size() > kMaxFileSize || expected > kMaxFileSize) {
       errno = EFBIG;
       return ReadStatus::failed;
     }
@@ -116,16 +152,19 @@ ReadStatus read_whole_file(const char *path, ByteBuffer &out) {
 
 bool replace_file(const char *path, std::string_view bytes, mode_t mode) {
   char temporary[kPathSize];
-  if (std::snprintf(temporary, sizeof temporary, "%s.tmp", path) >= static_cast<int>(sizeof temporary)) {
+  if (std::snprintf(temporary, sizeof temporary, "%s%sXXXXXX", path, kTemporaryInfix) >=
+      static_cast<int>(sizeof temporary)) {
     errno = ENAMETOOLONG;
     return false;
   }
   if (!make_parent_directories(path)) return false;
-  // Writers hold the store lock, so one fixed temporary name is enough; a
-  // leftover from a killed writer is simply overwritten.
-  FileDescriptor fd(open(temporary, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode));
+  remove_stale_temporaries(path);
+  // mkostemp creates the file exclusively with mode 0600: a link planted at
+  // the name makes it fail rather than redirect the write.
+  FileDescriptor fd(mkostemp(temporary, O_CLOEXEC));
   if (fd.get() < 0) return false;
-  if (!write_all(fd.get(), bytes) || fsync(fd.get()) != 0 || !fd.close_checked()) {
+  if (fchmod(fd.get(), mode) != 0 || !write_all(fd.get(), bytes) || fsync(fd.get()) != 0 ||
+      !fd.close_checked()) {
     int saved = errno;
     unlink(temporary);
     errno = saved;
@@ -143,25 +182,37 @@ bool replace_file(const char *path, std::string_view bytes, mode_t mode) {
 
 StoreLock::StoreLock() {
   char path[kPathSize];
-  if (!store_path(kLockPath, path)) {
+  if (!store_path(kLockDirectory, path)) {
     std::fprintf(stderr, "nvram: lock path too long\n");
     return;
   }
-  int fd = -1;
-  if (make_parent_directories(path)) fd = open(path, O_RDWR | O_CREAT | O_CLOEXEC, kStoreFileMode);
-  while (fd >= 0 && flock(fd, LOCK_EX) != 0) {
-    if (errno != EINTR) {
-      int saved = errno;
-      close(fd);
-      fd = -1;
-      errno = saved;
-    }
-  }
-  if (fd < 0) {
+  if (!make_parent_directories(path)) {
     std::fprintf(stderr, "nvram: %s: %s\n", path, std::strerror(errno));
     return;
   }
-  fd_ = fd;
+  // Lock the directory, then make sure it is still the one at the path: a
+  // directory removed or replaced between the open and the lock is dropped.
+  for (int attempt = 0; attempt < kLockAttempts; ++attempt) {
+    int fd = open(path, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+      if (errno == ENOENT && make_parent_directories(path)) continue;
+      break;
+    }
+    int locked;
+    while ((locked = flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
+    }
+    struct stat held;
+    struct stat current;
+    if (locked == 0 && fstat(fd, &held) == 0 && stat(path, &current) == 0 && same_file(held, current)) {
+      fd_ = fd;
+      return;
+    }
+    int saved = errno;
+    close(fd);
+    errno = saved;
+    if (locked != 0) break;
+  }
+  std::fprintf(stderr, "nvram: %s: cannot lock: %s\n", path, std::strerror(errno));
 }
 
 StoreLock::~StoreLock() {

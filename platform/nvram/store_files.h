@@ -13,8 +13,12 @@ namespace nvram {
 // Longest path the store builds, NVRAM_ROOT included.
 constexpr std::size_t kPathSize = 512;
 
-// Files larger than this are refused as damaged rather than read into memory.
-constexpr std::size_t kMaxFileSize = 8u << 20;
+// Largest store file, for readers and writers alike: a writer refuses a change
+// that would make a file larger (nothing is written), and a reader refuses a
+// larger file as damaged rather than read it into memory. 256 KiB is four
+// times a usual flash configuration partition, and every process that reads
+// settings holds one section in memory.
+constexpr std::size_t kMaxFileSize = 256u << 10;
 
 // Writes NVRAM_ROOT (when set) followed by `fixed` into `out`; false when it
 // does not fit.
@@ -23,9 +27,12 @@ bool store_path(const char *fixed, char (&out)[kPathSize]);
 // Creates the missing directories above `path`; false on failure (errno set).
 bool make_parent_directories(const char *path);
 
-enum class ReadStatus { ok, missing, failed };
+enum class ReadStatus { ok, missing, not_regular, failed };
 
-// Reads the whole file into `out`; failed sets errno (EFBIG when too large).
+// Reads the whole file into `out`. The path is opened without following a
+// symbolic link and without blocking: anything but a regular file (a link, a
+// FIFO, a device) gives not_regular. failed sets errno (EFBIG when larger
+// than kMaxFileSize).
 ReadStatus read_whole_file(const char *path, ByteBuffer &out);
 
 // Access mode of store files: they hold passwords, so only their owner may
@@ -33,14 +40,20 @@ ReadStatus read_whole_file(const char *path, ByteBuffer &out);
 constexpr mode_t kStoreFileMode = 0600;
 
 // Replaces the file with `bytes` so that it holds either the old or the new
-// contents at any moment: temporary file in the same directory, fsync,
-// rename, fsync of the directory. Creates missing directories. False on
-// failure (errno set); the old file is then unchanged.
+// contents at any moment: a temporary file of a unique name "<path>.tmp.XXXXXX"
+// created exclusively in the same directory (never through a link), fsync,
+// rename, fsync of the directory. Temporaries of the same path left by a
+// killed writer are removed first, so the caller must be the only writer of
+// the path (the store lock). Creates missing directories. False on failure
+// (errno set); the old file is then unchanged.
 bool replace_file(const char *path, std::string_view bytes, mode_t mode);
 
-// Exclusive lock on the store's lock file, held until destruction. Every
-// process that writes store files holds it while it reads, changes and
-// writes, so no update is lost. A failure is reported on standard error.
+// Exclusive lock on the runtime copies' directory "/var/nvram", held until
+// destruction. Every process that writes store files holds it while it reads,
+// changes and writes, so no update is lost. A directory that holds files
+// cannot be removed, and one that was replaced meanwhile is noticed after
+// locking and the new one locked instead. A failure is reported on standard
+// error.
 class StoreLock {
  public:
   StoreLock();

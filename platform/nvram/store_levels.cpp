@@ -20,6 +20,9 @@ bool load_file(int section, Level level, EntryTable &out) {
   switch (read_whole_file(path, text)) {
     case ReadStatus::missing:
       return false;
+    case ReadStatus::not_regular:
+      std::fprintf(stderr, "nvram: %s: not a regular file, falling back\n", path);
+      return false;
     case ReadStatus::failed:
       std::fprintf(stderr, "nvram: %s: %s, falling back\n", path, std::strerror(errno));
       return false;
@@ -80,19 +83,24 @@ Level load_section(int section, EntryTable &out) {
   return Level::none;
 }
 
-bool store_section(int section, Level level, const EntryTable &table) {
+StoreResult store_section(int section, Level level, const EntryTable &table) {
   char path[kPathSize];
-  if (!level_path(section, level, path)) return false;
+  if (!level_path(section, level, path)) return StoreResult::failed;
   ByteBuffer text;
   if (!format_store(table, text)) {
     std::fprintf(stderr, "nvram: %s: out of memory\n", path);
-    return false;
+    return StoreResult::failed;
+  }
+  if (text.size() > kMaxFileSize) {
+    std::fprintf(stderr, "nvram: %s: the settings would take %zu bytes, more than the store's limit of %zu; "
+                 "not stored\n", path, text.size(), kMaxFileSize);
+    return StoreResult::too_large;
   }
   if (!replace_file(path, text.view(), kStoreFileMode)) {
     std::fprintf(stderr, "nvram: %s: %s\n", path, std::strerror(errno));
-    return false;
+    return StoreResult::failed;
   }
-  return true;
+  return StoreResult::written;
 }
 
 }  // namespace nvram

@@ -21,8 +21,11 @@ bool level_path(int section, Level level, char (&out)[kPathSize]);
 // the level the values came from (none: nothing usable, `out` empty).
 Level load_section(int section, EntryTable &out);
 
-// Writes the table as the section's file at the level; reports a failure on
-// standard error and returns false.
-bool store_section(int section, Level level, const EntryTable &table);
+enum class StoreResult { written, too_large, failed };
+
+// Writes the table as the section's file at the level. A table whose file
+// would pass kMaxFileSize is refused (too_large) and nothing is written.
+// Failures are reported on standard error with the path.
+StoreResult store_section(int section, Level level, const EntryTable &table);
 
 }  // namespace nvram

@@ -24,6 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     isMacValid(text.c_str());
     qavo::validate::isIpv4(text);
     qavo::validate::isNetmask(text);
+    qavo::validate::isInetAddr(text);
+    qavo::validate::isEtherAddr(text);
     qavo::validate::isIfName(text);
     qavo::validate::isHostName(text);
     qavo::validate::isMtu(text);

@@ -87,6 +87,36 @@ TEST_F(Files, StringFromTmpDropsTheLastCharacter)
     EXPECT_STREQ("keep", out);
 }
 
+TEST_F(Files, TmpValueNamesMayNotClimbOutOfTmp)
+{
+    // The directory's own name, reached by a detour: every name below stays under /tmp.
+    const std::string dirName = name_;
+    writeFile(path("value"), "7\n");
+    struct Case {
+        std::string name;
+        bool read;
+    } cases[] = {
+        {tmpName("value"), true},
+        {dirName + "/./value", true},
+        {dirName + "//value", true},
+        {dirName + "/..value/../value", false},
+        {"../tmp/" + dirName + "/value", false},
+        {dirName + "/../" + dirName + "/value", false},
+        {"..", false},
+    };
+    mkdir(path("..value").c_str(), 0700);
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        char out[8] = "keep";
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(c.read ? 1 : -1, getStrFromTmpSized(c.name.c_str(), out, sizeof out));
+        EXPECT_EQ(c.read ? 7 : 0, getValFromTmp(c.name.c_str()));
+        std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_STREQ(c.read ? "7" : "keep", out);
+        EXPECT_EQ(c.read ? "" : "Read tmp file error!\nRead tmp file error!\n", err);
+    }
+}
+
 TEST_F(Files, StringFromTmpBoundary)
 {
     writeFile(path("fits"), "1234567\n"); // 8 bytes: a text of 7 plus the terminator

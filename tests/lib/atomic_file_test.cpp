@@ -7,6 +7,7 @@
 #include <signal.h>
 #include <sstream>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -90,6 +91,21 @@ TEST_F(AtomicFileTest, KilledWriterLeavesTheOldFileWhole)
     int status;
     waitpid(pid, &status, 0);
     EXPECT_EQ("old\n", readFile(path_));
+    EXPECT_EQ(1, entries(dir_)) << "the killed writer's temporary file is left behind";
+}
+
+TEST_F(AtomicFileTest, CommittedFilesKeepTheirModeAndLeaveNoTemporaries)
+{
+    for (unsigned mode : {0600u, 0644u}) {
+        qavo::AtomicFile file;
+        ASSERT_TRUE(file.open(path_.c_str(), mode));
+        file.write(Syntax::Plain, "new\n");
+        ASSERT_TRUE(file.commit());
+        struct stat info;
+        ASSERT_EQ(0, stat(path_.c_str(), &info));
+        EXPECT_EQ(mode, info.st_mode & 07777);
+        EXPECT_EQ(1, entries(dir_));
+    }
 }
 
 TEST_F(AtomicFileTest, SymbolicLinkKeepsPointingAtTheNewContent)

@@ -81,4 +81,38 @@ TEST(Topic, WildcardsNullAndOverlongSuffixesAreRefusedNotCut)
     EXPECT_STREQ(topic, "");
 }
 
+TEST(Topic, SuffixesThatAreNotUtf8TopicTextAreRefusedUpFront)
+{
+    struct Case {
+        const char *suffix;
+        size_t fault; // 1-based byte at fault, 0 for accepted
+    } cases[] = {
+        {"getcfg", 0},
+        {"r\xc3\xa9seau/\xe2\x82\xac/\xf0\x9f\x93\xa1", 0}, // two-, three- and four-byte characters
+        {"bad\xff", 4},
+        {"bad\xc3", 4},               // cut after the lead byte
+        {"x\xc0\xaf", 2},             // overlong "/"
+        {"x\xe0\x80\xaf", 2},         // overlong "/" in three bytes
+        {"x\xed\xa0\x80", 2},         // a surrogate
+        {"x\xf4\x90\x80\x80", 2},     // past U+10FFFF
+        {"x\x80", 2},                 // a lone continuation byte
+        {"tab\there", 4},             // control characters
+        {"del\x7f", 4},
+        {"c1\xc2\x85", 3},
+        {"nc\xef\xbf\xbf", 3},        // U+FFFF
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.suffix);
+        EXPECT_EQ(c.fault, qavo::messaging::topicTextFault(c.suffix));
+        char topic[kTopicSize] = "stale";
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(c.fault == 0, routerTopic(topic, c.suffix, true));
+        std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(c.fault == 0, err.empty()) << err;
+        if (c.fault) {
+            EXPECT_STREQ(topic, "");
+        }
+    }
+}
+
 } // namespace

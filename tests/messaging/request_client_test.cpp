@@ -9,11 +9,17 @@
 #include <mosquitto.h>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <sys/time.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include "lib/run_lock.h"
+#include "messaging/topic.h"
 #include "qavo/mqtt.h"
 #include "scripted_broker.h"
+#include "tests/support/test_files.h"
 
 // Set to an errno value to make the next mosquitto_new fail with it, as the library does
 // when it has no memory (ENOMEM) or refuses the identifier (EINVAL). The messaging objects
@@ -43,6 +49,50 @@ double secondsSince(Clock::time_point start)
 }
 
 std::string reply() { return qvData ? qvData : "(null)"; }
+
+// The exchanges' locks live in a directory of this test program's own.
+class PrivateLockDirectory : public testing::Environment {
+public:
+    void SetUp() override
+    {
+        directory_ = std::make_unique<qavo::test::TempDir>("request-locks");
+        qavo::RunLock::setDirectoryForTests(directory_->path().c_str());
+    }
+    void TearDown() override
+    {
+        qavo::RunLock::setDirectoryForTests(nullptr);
+        directory_.reset();
+    }
+
+private:
+    std::unique_ptr<qavo::test::TempDir> directory_;
+};
+const auto *const lockDirectory = testing::AddGlobalTestEnvironment(new PrivateLockDirectory);
+
+// A process other than this one that holds the exchange lock of suffix's request topic
+// for the given time; returns its pid once the lock is held.
+pid_t holdExchangeLock(const char *suffix, int milliseconds)
+{
+    int ready[2];
+    if (pipe(ready) != 0)
+        return -1;
+    pid_t holder = fork();
+    if (holder == 0) {
+        char topic[qavo::messaging::kTopicSize];
+        qavo::messaging::routerTopic(topic, suffix, false);
+        char name[qavo::messaging::kExchangeLockNameSize];
+        qavo::messaging::exchangeLockName(topic, name);
+        qavo::RunLock lock(name, topic, 1000);
+        (void)!write(ready[1], "x", 1);
+        usleep(static_cast<useconds_t>(milliseconds) * 1000);
+        _exit(lock.gaveUp() ? 1 : 0);
+    }
+    char byte;
+    (void)!read(ready[0], &byte, 1);
+    close(ready[0]);
+    close(ready[1]);
+    return holder;
+}
 
 TEST(RequestClient, SpeaksMqtt31AndTakesTheReply)
 {
@@ -206,6 +256,40 @@ TEST(RequestClient, UnacknowledgedOrRefusedExchangesTimeOut)
             EXPECT_GE(broker.connections(), 10) << "refused connections are tried again each second";
         }
     }
+}
+
+// A broken or hostile broker delivers a retained message on the reply topic and a message
+// on another topic before the live reply: neither is taken for it.
+TEST(RequestClient, OnlyALiveMessageOnTheReplyTopicIsTheReply)
+{
+    ScriptedBroker broker(Script::HostileAnswers, "live");
+    set_QAVOInfo("127.0.0.1", broker.port(), 60);
+    web_getData(nullptr, "getcfg", "{}");
+    EXPECT_EQ(reply(), "live");
+}
+
+// Exchanges on one request topic wait for each other across processes, the wait counted
+// in the 15 seconds; other topics do not wait.
+TEST(RequestClient, ExchangesOnOneTopicRunOneAtATime)
+{
+    ScriptedBroker broker(Script::AnswerRequests, "answer");
+    set_QAVOInfo("127.0.0.1", broker.port(), 60);
+    pid_t holder = holdExchangeLock("busy", 1500);
+    ASSERT_GT(holder, 0);
+
+    auto start = Clock::now();
+    web_getData(nullptr, "other", "x");
+    EXPECT_LT(secondsSince(start), 0.9) << "another topic's exchange waited";
+    EXPECT_EQ(reply(), "answer");
+
+    free(qvData);
+    qvData = nullptr;
+    web_getData(nullptr, "busy", "x");
+    EXPECT_GE(secondsSince(start), 1.4) << "the exchange did not wait for the one in progress";
+    EXPECT_EQ(reply(), "answer");
+    int status = 0;
+    waitpid(holder, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
 } // namespace

@@ -139,6 +139,14 @@ void ScriptedBroker::session(int fd)
                 break;
             size_t body = headerLength(packet);
             send(fd, std::string("\x90\x03", 2) + packet.substr(body, 2) + '\x00');
+            if (script_ == Script::HostileAnswers) {
+                size_t topicLength = size_t(static_cast<unsigned char>(packet[body + 2])) << 8 |
+                                     static_cast<unsigned char>(packet[body + 3]);
+                std::string retained = utf8(packet.substr(body + 4, topicLength)) + "retained";
+                send(fd, "\x31" + remainingLength(retained.size()) + retained);
+                std::string elsewhere = utf8("pelvanto/router/other/R") + "elsewhere";
+                send(fd, "\x30" + remainingLength(elsewhere.size()) + elsewhere);
+            }
             break;
         }
         case 0x30: { // PUBLISH QoS 0: answer on the reply topic

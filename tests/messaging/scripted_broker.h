@@ -14,6 +14,8 @@ public:
         AnswerRequests,   // CONNACK 0, SUBACK, and answer each PUBLISH with `reply` on "<topic>/R"
         NeverAcknowledge, // CONNACK 0, but never a SUBACK
         RefuseAll,        // CONNACK with return code 5 (not authorised) to every connection
+        HostileAnswers,   // as AnswerRequests, but right after the SUBACK a retained message
+                          // "retained" on the subscribed topic and "elsewhere" on another one
     };
 
     explicit ScriptedBroker(Script script, std::string reply = "");

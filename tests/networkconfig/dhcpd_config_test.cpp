@@ -104,8 +104,6 @@ TEST_F(UdhcpdConfig, ALineBreakInAnySettingDropsOnlyItsOwnLine)
         {"dhcpStart", "192.168.10.100\noption router 6.6.6.6", "start 192.168.10.100\n"},
         {"dhcpEnd", "192.168.10.200\r\nstatic_lease 1", "end 192.168.10.200\n"},
         {"dhcpMask", "255.255.255.0\nx", "option subnet 255.255.255.0\n"},
-        {"dhcpPriDns", "1.1.1.1\nx", "option dns 192.168.10.1 8.8.8.8\n"},
-        {"dhcpSecDns", "1.1.1.1\nx", "option dns 192.168.10.1 8.8.8.8\n"},
         {"dhcpGateway", "6.6.6.6\nx", "option router 192.168.10.1\n"},
         {"dhcpLease", "10\nx", "option lease 86400\n"},
     });
@@ -116,12 +114,62 @@ TEST_F(UdhcpdConfig, AValueNotOfItsKindDropsOnlyItsOwnLine)
     expectOnlyTheirLinesDropped({
         {"dhcpStart", "192.168.10.100 option", "start 192.168.10.100\n"},
         {"dhcpEnd", "192.168.10.300", "end 192.168.10.200\n"},
-        {"dhcpMask", "255.0.255.0", "option subnet 255.255.255.0\n"},
-        {"dhcpPriDns", "dns.example", "option dns 192.168.10.1 8.8.8.8\n"},
-        {"dhcpSecDns", "8.8.8.8 9.9.9.9", "option dns 192.168.10.1 8.8.8.8\n"},
+        {"dhcpMask", "255.255.255.0/24", "option subnet 255.255.255.0\n"},
         {"dhcpGateway", "-1.2.3.4", "option router 192.168.10.1\n"},
         {"dhcpLease", "1 day", "option lease 86400\n"},
     });
+}
+
+// A DNS server that cannot be served leaves only its own field empty; the other server
+// stays on the line.
+TEST_F(UdhcpdConfig, ARefusedDnsServerLeavesTheOther)
+{
+    struct Case {
+        const char *key, *value, *line;
+    } cases[] = {
+        {"dhcpPriDns", "1.1.1.1\nx", "option dns  8.8.8.8\n"},
+        {"dhcpPriDns", "dns.example", "option dns  8.8.8.8\n"},
+        {"dhcpSecDns", "1.1.1.1\nx", "option dns 192.168.10.1 \n"},
+        {"dhcpSecDns", "8.8.8.8 9.9.9.9", "option dns 192.168.10.1 \n"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.value);
+        set(c.key, c.value);
+        testing::internal::CaptureStderr();
+        std::string file = write();
+        std::string err = testing::internal::GetCapturedStderr();
+        std::string expected = kFixedLines;
+        expected.replace(expected.find("option dns"), strlen("option dns 192.168.10.1 8.8.8.8\n"), c.line);
+        EXPECT_EQ(file, expected);
+        EXPECT_NE(err.find(std::string("Error: setting ") + c.key), std::string::npos) << err;
+        set("dhcpPriDns", "192.168.10.1");
+        set("dhcpSecDns", "8.8.8.8");
+    }
+}
+
+// udhcpd reads addresses as inet_aton does and MACs as ether_aton does: every form they
+// read keeps its line, byte for byte.
+TEST_F(UdhcpdConfig, AddressesInEveryFormUdhcpdReadsKeepTheirLines)
+{
+    set("dhcpStart", "192.168.010.100");
+    set("dhcpEnd", "0xc0.0xa8.10.200");
+    set("dhcpMask", "255.255.255.00");
+    set("dhcpPriDns", "192.168.010.1");
+    set("dhcpGateway", "3232238081");
+    set("staticDhcpEnabled", "1");
+    set("staticDhcpRules", "0:11:2:33:a:B5,192.168.10.050");
+    testing::internal::CaptureStderr();
+    std::string file = write();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(file, "start 192.168.010.100\n"
+                    "end 0xc0.0xa8.10.200\n"
+                    "interface br0\n"
+                    "option subnet 255.255.255.00\n"
+                    "option dns 192.168.010.1 8.8.8.8\n"
+                    "option router 3232238081\n"
+                    "option lease 86400\n"
+                    "lease_file /var/udhcpd.leases\n"
+                    "static_lease 0:11:2:33:a:B5 192.168.10.050\n");
 }
 
 TEST_F(UdhcpdConfig, EmptySettingsLeaveEmptyFields)

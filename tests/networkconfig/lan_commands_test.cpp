@@ -3,12 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <memory>
 #include <string>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 #include "lib/atomic_file.h"
+#include "lib/run_lock.h"
 #include "networkconfig/handlers.h"
 #include "tests/support/command_recorder.h"
 #include "tests/support/store_fixture.h"
@@ -133,6 +139,111 @@ TEST_F(LanCommands, RefusedSettingLeavesOutOnlyItsOwnCommands)
         EXPECT_NE(0u, line.rfind("hostname", 0)) << line;
     }
     EXPECT_NE(commands.end(), std::find(commands.begin(), commands.end(), "miniupnpd.sh remove"));
+}
+
+// The address is checked before the bridge goes down: a refused one leaves br0 as it is.
+TEST_F(LanCommands, RefusedLanAddressLeavesTheBridgeAsItIs)
+{
+    for (auto [key, value] : {std::pair{"lan_ipaddr", "192.168.10.256"}, {"lan_netmask", "255.0.255.0"},
+                              {"lan_ipaddr", "192.168.10.1;reboot"}}) {
+        SCOPED_TRACE(value);
+        set("lan_ipaddr", "192.168.10.1");
+        set("lan_netmask", "255.255.255.0");
+        set(key, value);
+        set("HostName", "gw");
+        recorder_.clear();
+        testing::internal::CaptureStderr();
+        Lines commands = initLan(kMtk7620);
+        std::string err = testing::internal::GetCapturedStderr();
+        for (const std::string &line : commands)
+            EXPECT_NE(0u, line.rfind("ifconfig br0", 0)) << line;
+        EXPECT_NE(std::string::npos, err.find(std::string("Error: setting ") + key)) << err;
+        EXPECT_NE(commands.end(), std::find(commands.begin(), commands.end(), "udhcpd /etc/udhcpd.conf"))
+            << "the rest of the bring-up still runs";
+    }
+}
+
+// With /etc full the new configuration cannot be written; the old one is intact, and the
+// DHCP server that was stopped is started again on it.
+TEST_F(LanCommands, UnwritableConfigurationRestartsTheServerOnTheOldFile)
+{
+    const std::string old = "start 192.168.10.100\nend 192.168.10.200\ninterface br0\n";
+    qavo::test::writeFile(*files_ / "etc/udhcpd.conf", old);
+    set("HostName", "gw");
+    set("OperationMode", "1");
+    // A full file system, as the writer sees it: no file may grow past 16 bytes.
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit before{};
+    getrlimit(RLIMIT_FSIZE, &before);
+    rlimit full = before;
+    full.rlim_cur = 16;
+    setrlimit(RLIMIT_FSIZE, &full);
+    testing::internal::CaptureStderr();
+    char message[networkconfig::kMessageSize] = {};
+    int result = ombix_networkconfig_init_lan(kMtk7620, message);
+    setrlimit(RLIMIT_FSIZE, &before);
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(1, result);
+    Lines commands = recorder_.commands();
+    auto killed = std::find(commands.begin(), commands.end(), "killall udhcpd");
+    ASSERT_NE(commands.end(), killed);
+    EXPECT_NE(commands.end(), std::find(killed, commands.end(), "udhcpd /etc/udhcpd.conf"));
+    EXPECT_EQ(commands.end(), std::find(commands.begin(), commands.end(), "nat.sh &"));
+    EXPECT_EQ(old, qavo::test::readFile(*files_ / "etc/udhcpd.conf"));
+
+    // Without an old file there is nothing to start the server on.
+    unlink((*files_ / "etc/udhcpd.conf").c_str());
+    recorder_.clear();
+    setrlimit(RLIMIT_FSIZE, &full);
+    testing::internal::CaptureStderr();
+    ombix_networkconfig_init_lan(kMtk7620, message);
+    setrlimit(RLIMIT_FSIZE, &before);
+    testing::internal::GetCapturedStderr();
+    commands = recorder_.commands();
+    EXPECT_EQ(commands.end(), std::find(commands.begin(), commands.end(), "udhcpd /etc/udhcpd.conf"));
+}
+
+TEST_F(LanCommands, EveryValidHostNameGetsItsHostsEntry)
+{
+    for (size_t length : {45u, 46u, 63u, 64u}) {
+        const std::string name = "h" + std::string(length - 1, 'x');
+        set("HostName", name);
+        set("lan_ipaddr", "192.168.100.100");
+        set("OperationMode", "1");
+        recorder_.clear();
+        Lines commands = initLan(kMtk7620);
+        const std::string hosts = "echo \"192.168.100.100 " + name + ".co " + name + "\" >> /etc/hosts";
+        EXPECT_NE(commands.end(), std::find(commands.begin(), commands.end(), hosts)) << length;
+    }
+}
+
+// "initlan" and "getdhcpdconfig" reconfigure the LAN one run at a time; "routinginit"
+// does not wait for them.
+TEST_F(LanCommands, LanRunsWaitForEachOtherButNotForOtherParts)
+{
+    using Clock = std::chrono::steady_clock;
+    int ready[2];
+    ASSERT_EQ(0, pipe(ready));
+    pid_t first = fork();
+    if (first == 0) {
+        qavo::RunLock lock(networkconfig::kLanLock, "initlan", 1000);
+        (void)!write(ready[1], "x", 1);
+        usleep(700 * 1000);
+        _exit(0);
+    }
+    char byte;
+    ASSERT_EQ(1, read(ready[0], &byte, 1));
+    close(ready[0]);
+    close(ready[1]);
+
+    char message[networkconfig::kMessageSize] = {};
+    auto start = Clock::now();
+    EXPECT_EQ(1, ombix_networkconfig_init_routing(kMtk7620, message));
+    EXPECT_LT(std::chrono::duration<double>(Clock::now() - start).count(), 0.5);
+    EXPECT_EQ(1, ombix_networkconfig_gen_lanDhcpdConfig(kMtk7620, message));
+    EXPECT_GE(std::chrono::duration<double>(Clock::now() - start).count(), 0.6)
+        << "the second LAN run did not wait for the first";
+    waitpid(first, nullptr, 0);
 }
 
 } // namespace

@@ -32,25 +32,15 @@ std::string writer_key(int writer, int index) {
 TEST_F(NvramConcurrency, WritersInSeveralProcessesLoseNoUpdate) {
   constexpr int kWriters = 8;
   constexpr int kKeys = 50;
-  pid_t writers[kWriters];
-  for (int w = 0; w < kWriters; ++w) {
-    writers[w] = fork();
-    ASSERT_GE(writers[w], 0);
-    if (writers[w] == 0) {
-      int failures = 0;
-      for (int k = 0; k < kKeys; ++k) {
-        std::string value = "value " + std::to_string(w * 1000 + k);
-        failures += nvram_bufset(0, writer_key(w, k).c_str(), value.c_str()) != 0;
-        if (k % 10 == 9) failures += nvram_commit(0) != 0;
-      }
-      _exit(failures == 0 ? 0 : 1);
+  store_test::run_writers(kWriters, [](int w) {
+    int failures = 0;
+    for (int k = 0; k < kKeys; ++k) {
+      std::string value = "value " + std::to_string(w * 1000 + k);
+      failures += nvram_bufset(0, writer_key(w, k).c_str(), value.c_str()) != 0;
+      if (k % 10 == 9) failures += nvram_commit(0) != 0;
     }
-  }
-  for (pid_t writer : writers) {
-    int status = 0;
-    ASSERT_EQ(waitpid(writer, &status, 0), writer);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  }
+    return failures;
+  });
   ASSERT_EQ(nvram_init(0), 0);
   for (int w = 0; w < kWriters; ++w) {
     for (int k = 0; k < kKeys; ++k) {

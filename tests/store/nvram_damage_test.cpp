@@ -13,19 +13,10 @@
 
 namespace {
 
+using store_test::crc32;
 using ::testing::HasSubstr;
 using ::testing::internal::CaptureStderr;
 using ::testing::internal::GetCapturedStderr;
-
-// CRC-32 as used by the seal line (the common IEEE 802.3 polynomial).
-unsigned crc32(const std::string &bytes) {
-  unsigned crc = 0xFFFFFFFFu;
-  for (unsigned char byte : bytes) {
-    crc ^= byte;
-    for (int bit = 0; bit < 8; ++bit) crc = (crc & 1) ? 0xEDB88320u ^ (crc >> 1) : crc >> 1;
-  }
-  return crc ^ 0xFFFFFFFFu;
-}
 
 // Runtime copy holds "runtime", persistent copy "persistent", defaults
 // "factory" for the key "level".

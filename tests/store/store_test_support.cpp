@@ -13,6 +13,16 @@
 namespace store_test {
 namespace fs = std::filesystem;
 
+unsigned crc32(const std::string &bytes) {
+  unsigned crc = 0xFFFFFFFFu;
+  for (unsigned char byte : bytes) {
+    crc ^= byte;
+    for (int bit = 0; bit < 8; ++bit) crc = (crc & 1) ? 0xEDB88320u ^ (crc >> 1) : crc >> 1;
+  }
+  return crc ^ 0xFFFFFFFFu;
+}
+
+
 void StoreRoot::SetUp() {
   std::string pattern = (fs::temp_directory_path() / "nvram-test-XXXXXX").string();
   ASSERT_NE(mkdtemp(pattern.data()), nullptr);
@@ -51,6 +61,21 @@ std::string StoreRoot::read_file(const std::string &fixed) const {
 bool StoreRoot::exists(const std::string &fixed) const { return fs::exists(path(fixed)); }
 
 void StoreRoot::remove_tree(const std::string &fixed) const { fs::remove_all(path(fixed)); }
+
+void run_writers(int count, const std::function<int(int writer)> &body) {
+  std::vector<pid_t> writers;
+  for (int w = 0; w < count; ++w) {
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) _exit(body(w) == 0 ? 0 : 1);
+    writers.push_back(pid);
+  }
+  for (pid_t writer : writers) {
+    int status = 0;
+    ASSERT_EQ(waitpid(writer, &status, 0), writer);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+}
 
 namespace {
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,13 @@ class StoreRoot : public ::testing::Test {
 
   std::string root_;
 };
+
+// CRC-32 as used by the seal line (the common IEEE 802.3 polynomial).
+unsigned crc32(const std::string &bytes);
+
+// Runs body(writer) in `count` forked processes at once; each returns its number of
+// failures. Expects every process to end with none.
+void run_writers(int count, const std::function<int(int writer)> &body);
 
 struct ProgramRun {
   int exit_code;  // -1 when it did not exit normally

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "lib/run_lock.h"
 #include "nvram.h"
 
 void StoreTest::SetUp()
@@ -10,12 +11,14 @@ void StoreTest::SetUp()
     root_ = store_->path();
     ASSERT_FALSE(root_.empty());
     setenv("NVRAM_ROOT", root_.c_str(), 1);
+    qavo::RunLock::setDirectoryForTests(root_.c_str()); // handlers' locks stay private too
     nvram_init(0); // forget the previous test's values
 }
 
 void StoreTest::TearDown()
 {
     unsetenv("NVRAM_ROOT");
+    qavo::RunLock::setDirectoryForTests(nullptr);
     store_.reset();
 }
 

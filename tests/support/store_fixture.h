@@ -1,4 +1,5 @@
-// A private, empty configuration store per test (NVRAM_ROOT in a temporary directory).
+// A private, empty configuration store per test (NVRAM_ROOT in a temporary directory),
+// which also holds the run locks the tools take.
 #ifndef QAVO_TESTS_STORE_FIXTURE_H
 #define QAVO_TESTS_STORE_FIXTURE_H
 

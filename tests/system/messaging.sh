@@ -3,6 +3,9 @@
 # then the broker scenarios of messaging_broker_test, the wire level in the broker's log,
 # and the example subscriber qavo_sub answering requests and reporting signals. The
 # success reply carries the stored LAN address in mode 1 and br0's live one in modes 0, 2.
+# Concurrent requests to one module each get their own reply; suffixes that are not UTF-8
+# are refused at once; the shipped broker configuration drops retained and oversized
+# messages.
 source "$QAVO_SOURCE_DIR/sim/testlib.sh"
 driver=$QAVO_BUILD_DIR/tests/system/messaging_broker_test
 
@@ -14,7 +17,7 @@ vr_run --bind "$QAVO_BUILD_DIR" -- bash -c '
 	qv_broker -c /tmp/test-broker.conf -d
 	for i in $(seq 50); do (exec 3<>/dev/tcp/127.0.0.1/1883) 2>/dev/null && break; sleep 0.1; done
 	echo "== driver"
-	'"$driver"' > /tmp/driver.out 2>&1; echo "driver status $?"
+	'"$driver"' --gtest_filter=-ShippedBroker.* > /tmp/driver.out 2>&1; echo "driver status $?"
 	echo "== qavo_sub"
 	qavo_sub -h 127.0.0.1 -t "pelvanto/router/#" > /tmp/qavo_sub.out 2>&1 &
 	sleep 0.3
@@ -26,10 +29,30 @@ vr_run --bind "$QAVO_BUILD_DIR" -- bash -c '
 	qavo_webreq setcfg "{\"OperationMode\":\"2\"}" | grep lan_ip
 	qavo_webreq getcfg "not json" | tr -d "\t\n"; echo
 	qavo_webreq lan "{}" | tr -d "\t\n"; echo
+	echo "== concurrent requests"
+	for i in $(seq 20); do pairs="$pairs\"key$i\":\"value$i\","; done
+	qavo_webreq setcfg "{${pairs%,}}" > /dev/null
+	mixed=0
+	for round in 1 2 3; do
+		requests=""
+		for i in $(seq 20); do qavo_webreq getcfg "{\"keys\":[\"key$i\"]}" > /tmp/request$i.out & requests="$requests $!"; done
+		wait $requests
+		for i in $(seq 20); do grep -q "\"key$i\":\"value$i\"" /tmp/request$i.out || mixed=$((mixed + 1)); done
+	done
+	echo "replies to another request: $mixed of 60"
+	echo "== suffix that is not UTF-8"
+	bad=$(printf "bad\377")
+	start=$EPOCHREALTIME; qavo_webreq "$bad" "{}"; echo "status $? fast $(awk -v a=$start -v b=$EPOCHREALTIME "BEGIN { print (b - a < 1) }")"
+	qavo_pub 127.0.0.1 "$bad" x; echo "status $?"
 	killall -TSTP qavo_sub; sleep 0.2; killall -TTIN qavo_sub; sleep 0.2
 	killall qavo_sub; sleep 0.2
 	cat /tmp/qavo_sub.out
-	cp /tmp/driver.out /tmp/broker.log /.vrouter/log/
+	echo "== shipped broker configuration"
+	killall qv_broker; sleep 0.3
+	qv_broker -c /etc_ro/mosquitto.conf -d
+	for i in $(seq 50); do (exec 3<>/dev/tcp/127.0.0.1/1883) 2>/dev/null && break; sleep 0.1; done
+	'"$driver"' --gtest_filter=ShippedBroker.* > /tmp/shipped.out 2>&1; echo "shipped broker status $?"
+	cp /tmp/driver.out /tmp/shipped.out /tmp/broker.log /.vrouter/log/
 '
 driver_out=$(cat "$VR_STATE/log/driver.out" 2> /dev/null)
 grep -q '\[  PASSED  \] 8 tests' <<< "$driver_out" || vr_fail "broker scenarios: $driver_out"
@@ -47,8 +70,18 @@ driver status 0
 	"lan_ip":	"10.9.8.7",
 {"success":false,"error":"request is not a JSON object"}
 {"success":false,"error":"unknown module"}
+== concurrent requests
+replies to another request: 0 of 60
+== suffix that is not UTF-8
+Error: Topic suffix is not UTF-8 text without control characters (byte 4); nothing was sent.
+(no reply: broker not reachable)
+status 1 fast 1
+Error: Topic suffix is not UTF-8 text without control characters (byte 4); nothing was sent.
+status 1
 [qavo_sub] SIGTSTP: the static WAN is up
 [qavo_sub] SIGTTIN: disk partitions were found
+== shipped broker configuration
+shipped broker status 0
 EOF2
 grep -q "as mosqsub/.* (p1, c1, k60)" "$VR_STATE/log/broker.log" || vr_fail "no MQTT 3.1 request client in the broker log"
 finish
