@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "lib/factory_data.h"
 #include "lib/holders.h"
 #include "lib/proc_tables.h"
 #include "lib/validate.h"
@@ -15,7 +16,6 @@ namespace {
 
 constexpr size_t kMacText = 18;
 constexpr size_t kIpText = 16;
-constexpr off_t kFactoryWanMacOffset = 0x2E;
 
 // Looks key up in the neighbour table; the default goes into out first.
 void neighbourLookup(const char *key, qavo::proc::ArpKey by, const char *fallback, char *out, size_t outSize)
@@ -28,26 +28,6 @@ void neighbourLookup(const char *key, qavo::proc::ArpKey by, const char *fallbac
     strcpy(out, fallback);
     if (key)
         qavo::proc::arpAnswer(table.get(), key, by, out, outSize);
-}
-
-// Descriptor of the Factory partition's device; -1 when it cannot be found or opened.
-int openFactoryPartition()
-{
-    qavo::File table(fopen("/proc/mtd", "re"));
-    if (!table)
-        return -1;
-    int number = qavo::proc::factoryPartition(table.get());
-    table.reset();
-    if (number < 0)
-        return -1;
-    char path[32];
-    snprintf(path, sizeof path, "/dev/mtd/%d", number);
-    int fd = open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        snprintf(path, sizeof path, "/dev/mtd%d", number);
-        fd = open(path, O_RDONLY | O_CLOEXEC);
-    }
-    return fd;
 }
 
 // The C library's address parser's alphabet: digits, hex digits, "x" and dots.
@@ -105,15 +85,9 @@ extern "C" void getWanDefMac(char *out)
     if (!out)
         return;
     out[0] = '\0';
-    int fd = openFactoryPartition();
-    unsigned char b[6];
-    bool read = fd >= 0 && pread(fd, b, sizeof b, kFactoryWanMacOffset) == static_cast<ssize_t>(sizeof b);
-    if (fd >= 0)
-        close(fd);
-    if (!read) {
-        fputs("Could not open mtd device\n", stderr);
+    unsigned char b[qavo::kMacBytes];
+    if (!qavo::readFactoryWanMac(b))
         return;
-    }
     snprintf(out, kMacText, "%02x:%02x:%02x:%02x:%02x:%02x", b[0], b[1], b[2], b[3], b[4], b[5]);
 }
 

@@ -148,6 +148,12 @@ int factoryPartition(FILE *table)
 {
     char line[kShortLine];
     while (fgets(line, sizeof line, table)) {
+        // The rest of a line longer than the buffer is skipped: it never starts a line.
+        if (!strchr(line, '\n')) {
+            int c;
+            while ((c = fgetc(table)) != EOF && c != '\n') {
+            }
+        }
         if (strncmp(line, "mtd", 3) != 0 || line[3] < '0' || line[3] > '9')
             continue;
         const char *p = line + 3;

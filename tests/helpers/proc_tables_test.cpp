@@ -171,6 +171,8 @@ TEST(FactoryPartition, FirstNumberedLineNamingFactory)
     EXPECT_EQ(-1, qavo::proc::factoryPartition(TextStream("mtd-1: 0 0 \"Factory\"\n")));
     EXPECT_EQ(-1, qavo::proc::factoryPartition(TextStream("mtd99999999999: 0 0 \"Factory\"\n")));
     EXPECT_EQ(-1, qavo::proc::factoryPartition(TextStream("")));
+    // The tail of an over-long line is not a line of its own.
+    EXPECT_EQ(-1, qavo::proc::factoryPartition(TextStream("mtd1: " + std::string(80, 'x') + "mtd7: \"Factory\"\n")));
 }
 
 TEST(FlashSizeMiB, FirstThreeDigitsOfPartitionZero)
