@@ -6,7 +6,7 @@
 # Factory partition from fixtures.
 source "$QAVO_SOURCE_DIR/sim/testlib.sh"
 
-probe=$QAVO_BUILD_DIR/tests/helpers/helpers_router_kernel_test
+probe=$QAVO_BUILD_DIR/tests/lib/lib_router_kernel_test
 fixtures=$(mktemp -d "$vr_runs/fixtures.XXXX")
 
 # The probe's cases ran inside the router and passed: gtest's summary counts them (a flag

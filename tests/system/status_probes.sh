@@ -5,7 +5,7 @@
 # interfaces), and the LED records come from the router's GPIO shim.
 source "$QAVO_SOURCE_DIR/sim/testlib.sh"
 
-probe=$QAVO_BUILD_DIR/tests/helpers/helpers_router_status_test
+probe=$QAVO_BUILD_DIR/tests/lib/lib_router_status_test
 canned=$(mktemp -d "$vr_runs/canned.XXXX")
 printf 'Get: phy[4].reg[1] = 796d\n' > "$canned/mii_mgr@-g -p 4 -r 1.out"
 printf 'Get: phy[3].reg[1] = 7949\n' > "$canned/mii_mgr@-g -p 3 -r 1.out"
