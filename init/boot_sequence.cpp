@@ -6,6 +6,7 @@
 #include "init/factory_steps.h"
 #include "lib/command.h"
 #include "lib/settings.h"
+#include "messaging/broker.h"
 #include "qavo/interfaces.h"
 #include "qavo/leds.h"
 #include "qavo/mqtt.h"
@@ -13,23 +14,22 @@
 
 namespace {
 
-constexpr size_t kCommandLine = 256;
 
 void run(const char *command) { QavoSystem(command, 0); }
 
 // The firewall tool is started here only for a static WAN in gateway or wireless-ISP mode.
 bool firewallAtBoot()
 {
-    bool routingMode = qavo::settingIs(0, "OperationMode", "1") || qavo::settingIs(0, "OperationMode", "3");
-    return routingMode && qavo::settingIs(0, "wanConnectionMode", "STATIC");
+    bool routingMode = qavo::settingIs(qavo::kRouterSection, "OperationMode", "1") || qavo::settingIs(qavo::kRouterSection, "OperationMode", "3");
+    return routingMode && qavo::settingIs(qavo::kRouterSection, "wanConnectionMode", "STATIC");
 }
 
 } // namespace
 
 void management_init()
 {
-    bool ntpWanted = qavo::settingNumber(0, "NTPClientEnabled") != 0 &&
-                     qavo::settingIs(0, "wanConnectionMode", "STATIC");
+    bool ntpWanted = qavo::settingNumber(qavo::kRouterSection, "NTPClientEnabled") != 0 &&
+                     qavo::settingIs(qavo::kRouterSection, "wanConnectionMode", "STATIC");
     run("echo 0 > /tmp/NTPValid");
     run("killall -q ntp");
     if (ntpWanted)
@@ -58,10 +58,10 @@ int initInternet()
     run("qv_broker -c /etc_ro/mosquitto.conf & 2> /dev/null");
     sleep(1);
     run("killall qavo_sub 2> /dev/null");
-    qv_sub("127.0.0.1", "#");
+    qv_sub(qavo::messaging::kBrokerHost, "#");
     setNetworkOmbix("initwan");
     setNetworkOmbix("initlan");
-    qavo::runCommand<kCommandLine>(0, "echo -n '%s'>/var/wanInface",
+    qavo::runCommand<qavo::kCommandSize>(0, "echo -n '%s'>/var/wanInface",
                                    {qavo::quote::text("WAN interface", getWanIfNamePPP())});
     setUsbOmbix("init");
     setUsbOmbix("doMount");

@@ -25,7 +25,6 @@ namespace {
 
 using eeprom::Mac;
 
-constexpr size_t kCommandLine = 64;
 
 void removeDump() { QavoSystem("rm -f /tmp/e2p", 0); }
 
@@ -52,7 +51,7 @@ WordText word(uint8_t low, uint8_t high)
 template <size_t N>
 bool step(const char (&format)[N], const char *what, const char *value)
 {
-    int status = runCommand<kCommandLine>(0, format, {quote::text(what, value)});
+    int status = runCommand<qavo::kSmallCommandSize>(0, format, {quote::text(what, value)});
     if (status == 0)
         return true;
     printf("[Debug]Fix Mac failed: %s %s (status %d); no reboot\n", what, value, status);
@@ -71,9 +70,9 @@ bool writeEeprom(const Mac &copy, const Mac &wan)
 
 bool storeWanMac(const Mac &wan)
 {
-    char text[18];
+    char text[QAVO_MAC_TEXT_SIZE];
     snprintf(text, sizeof text, "%02x:%02x:%02x:%02x:%02x:%02x", wan[0], wan[1], wan[2], wan[3], wan[4], wan[5]);
-    int status = runCommand<kCommandLine>(0, "nvram_set 2860 WAN_MAC_ADDR %s", {quote::mac("WAN_MAC_ADDR", text)});
+    int status = runCommand<qavo::kSmallCommandSize>(0, "nvram_set 2860 WAN_MAC_ADDR %s", {quote::mac("WAN_MAC_ADDR", text)});
     if (status == 0)
         return true;
     printf("[Debug]Fix Mac failed: WAN_MAC_ADDR %s not stored (status %d); no reboot\n", text, status);

@@ -5,6 +5,7 @@
 
 #include "init/boot.h"
 #include "lib/holders.h"
+#include "lib/settings.h"
 #include "nvram.h"
 
 namespace {
@@ -28,7 +29,7 @@ int setDefault()
 {
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         if (qavo::File(fopen(kStorePidFile, "re"))) {
-            nvram_init(0);
+            nvram_init(qavo::kRouterSection);
             puts("\n[Debug] nvram_init...");
             return 0;
         }

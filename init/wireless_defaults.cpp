@@ -60,7 +60,7 @@ Need networkNeedsAuthenticator(const char *authModes, const char *ieee8021x, int
 
 void modifyDefaultSsid()
 {
-    const char *ssid = qavo::setting(0, "SSID1");
+    const char *ssid = qavo::setting(qavo::kRouterSection, "SSID1");
     if (!isPlaceholder(ssid))
         return;
     char brand[64] = "";
@@ -74,9 +74,9 @@ void modifyDefaultSsid()
         fprintf(stderr, "Error: SSID1: the name for %s would exceed %zu bytes; kept as it is\n", ssid, kSsidMax);
         return;
     }
-    nvram_bufset(0, "SSID1", name);
-    nvram_bufset(0, "WscSSID", name);
-    nvram_commit(0);
+    nvram_bufset(qavo::kRouterSection, "SSID1", name);
+    nvram_bufset(qavo::kRouterSection, "WscSSID", name);
+    nvram_commit(qavo::kRouterSection);
     setWiFiOmbix("init2g");
 }
 
@@ -100,7 +100,7 @@ void restart8021XDaemon(int section)
 
 void setLanguageCfg()
 {
-    const char *language = qavo::setting(0, "LanguageType");
+    const char *language = qavo::setting(qavo::kRouterSection, "LanguageType");
     bool english = !strstr(language, "cn") && strstr(language, "en");
     QavoSystem("rm -rf /etc_ro/web/js/language.js 1>/dev/null 2>&1", 0);
     if (english)

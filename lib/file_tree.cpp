@@ -13,7 +13,6 @@
 namespace {
 
 constexpr size_t kPathSize = 512;
-constexpr size_t kCommandSize = 256;
 
 bool joinPath(char (&out)[kPathSize], const char *directory, const char *name)
 {
@@ -36,7 +35,7 @@ void mirrorEntry(const char *source, const char *target, const char *name)
         return;
     }
     if (S_ISDIR(info.st_mode)) {
-        qavo::runCommand<kCommandSize>(0, "mkdir -p %s 1>/dev/null 2>&1", {qavo::quote::text("directory", targetPath)});
+        qavo::runCommand<qavo::kCommandSize>(0, "mkdir -p %s 1>/dev/null 2>&1", {qavo::quote::text("directory", targetPath)});
         mirrorDirectory(sourcePath, targetPath);
         return;
     }
@@ -44,7 +43,7 @@ void mirrorEntry(const char *source, const char *target, const char *name)
         fprintf(stderr, "Can't change to directory %s\n", target);
         return;
     }
-    qavo::runCommand<kCommandSize>(0, "ln -s %s %s 1>/dev/null 2>&1",
+    qavo::runCommand<qavo::kCommandSize>(0, "ln -s %s %s 1>/dev/null 2>&1",
                                    {qavo::quote::text("file", sourcePath), qavo::quote::text("link", targetPath)});
 }
 

@@ -10,7 +10,7 @@ namespace {
 
 const char *wirelessClientInterface()
 {
-    return qavo::settingNumber(0, "wispInterface") == 1 ? "apclii0" : "apcli0";
+    return qavo::settingNumber(qavo::kRouterSection, "wispInterface") == 1 ? "apclii0" : "apcli0";
 }
 
 // The WAN interface of a known mode, or nullptr for any other value.
@@ -53,26 +53,26 @@ extern "C" const char *getWanIfName(void)
     // Kept across calls so that a stored mode the routine does not know leaves the
     // previous answer in place.
     static const char *kept = "br0";
-    if (const char *wan = wanInterfaceOfMode(qavo::setting(0, "OperationMode")))
+    if (const char *wan = wanInterfaceOfMode(qavo::setting(qavo::kRouterSection, "OperationMode")))
         kept = wan;
     return kept;
 }
 
 extern "C" const char *getWanIfNamePPP(void)
 {
-    const char *mode = qavo::setting(0, "OperationMode");
-    const char *connectionType = qavo::setting(0, "wanConnectionMode");
+    const char *mode = qavo::setting(qavo::kRouterSection, "OperationMode");
+    const char *connectionType = qavo::setting(qavo::kRouterSection, "wanConnectionMode");
     bool addressedOverPpp = (strcmp(mode, "1") == 0 || strcmp(mode, "3") == 0) && runsOverPppLink(connectionType);
     if (!addressedOverPpp)
         return getWanIfName();
-    if (strcmp(connectionType, "3G") == 0 && qavo::settingIs(0, "wan3gmodel", "ME3760"))
+    if (strcmp(connectionType, "3G") == 0 && qavo::settingIs(qavo::kRouterSection, "wan3gmodel", "ME3760"))
         return "usb0";
     return "ppp0";
 }
 
 extern "C" const char *getLanWanNamebyIf(const char *ifname)
 {
-    const char *mode = qavo::setting(0, "OperationMode");
+    const char *mode = qavo::setting(qavo::kRouterSection, "OperationMode");
     if (mode[0] == '\0')
         return "Unknown";
     const char *lan = nullptr;

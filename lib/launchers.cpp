@@ -5,7 +5,6 @@
 
 namespace {
 
-constexpr size_t kLaunchLine = 256;
 
 template <size_t N>
 int launch(const char (&format)[N], const char *word)
@@ -14,7 +13,7 @@ int launch(const char (&format)[N], const char *word)
         fputs("Error: no command word for the tool; nothing started\n", stderr);
         return -1;
     }
-    return qavo::runCommand<kLaunchLine>(0, format, {qavo::quote::text("command word", word)});
+    return qavo::runCommand<qavo::kCommandSize>(0, format, {qavo::quote::text("command word", word)});
 }
 
 } // namespace

@@ -35,7 +35,7 @@ int send(uint32_t gpio, const Pattern &p) { return gpioLedSet(gpio, p.on, p.off,
 // Settings hold decimal text; a line that does not fit 32 bits can only be refused.
 uint32_t gpioSetting(const char *key)
 {
-    long value = qavo::settingNumber(0, key);
+    long value = qavo::settingNumber(qavo::kRouterSection, key);
     long long wide = value; // as wide as a line number can be stored, on 32- and 64-bit targets
     return wide < 0 || wide > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(value);
 }
@@ -82,7 +82,7 @@ extern "C" int ledWps(uint32_t gpio, int state)
 extern "C" void setSysLEDBlink(void)
 {
     uint32_t system = gpioSetting("Led_sys");
-    long red = qavo::settingNumber(0, "Led_sys_red");
+    long red = qavo::settingNumber(qavo::kRouterSection, "Led_sys_red");
     if (red < kNoRedLed) {
         send(gpioSetting("Led_sys_red"), kSteadyOn);
         send(system, kSteadyOn);

@@ -14,8 +14,8 @@
 
 namespace {
 
-constexpr size_t kMacText = 18;
-constexpr size_t kIpText = 16;
+constexpr size_t kMacText = QAVO_MAC_TEXT_SIZE;
+constexpr size_t kIpText = QAVO_IPV4_TEXT_SIZE;
 
 // Looks key up in the neighbour table; the default goes into out first.
 void neighbourLookup(const char *key, qavo::proc::ArpKey by, const char *fallback, char *out, size_t outSize)

@@ -9,6 +9,10 @@
 
 namespace qavo {
 
+// The store's sections: the router's settings, and those of the second radio.
+constexpr int kRouterSection = 0;
+constexpr int kSecondRadioSection = 1;
+
 // The value of key in section; "" when the store has none (a vendor store may return NULL).
 inline const char *setting(int section, const char *key)
 {

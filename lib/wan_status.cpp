@@ -14,19 +14,18 @@ namespace {
 
 using qavo::probe::Verdict;
 
-constexpr size_t kProbeLine = 64;
 constexpr const char *kPhyOutput = "/tmp/wanConnectStatus";
 constexpr const char *kApcliOutput = "/tmp/apcliStatus";
 
 constexpr const char *kConnected = "MM_connected";
 constexpr const char *kDisconnected = "MM_disconnected";
 
-long mode() { return qavo::settingNumber(0, "OperationMode"); }
-bool typeIs(const char *type) { return qavo::settingIs(0, "wanConnectionMode", type); }
+long mode() { return qavo::settingNumber(qavo::kRouterSection, "OperationMode"); }
+bool typeIs(const char *type) { return qavo::settingIs(qavo::kRouterSection, "wanConnectionMode", type); }
 
 bool hasAddress(const char *ifname)
 {
-    char address[16];
+    char address[QAVO_IPV4_TEXT_SIZE];
     return getIfIp(ifname, address) == 0;
 }
 
@@ -35,10 +34,10 @@ bool threeGUp() { return hasAddress("ppp0") || hasAddress("usb0"); }
 // The WAN port's PHY: register 1 of the PHY "WanPhyNum" names.
 Verdict phyTest()
 {
-    long phy = qavo::settingNumber(0, "WanPhyNum");
+    long phy = qavo::settingNumber(qavo::kRouterSection, "WanPhyNum");
     return qavo::probe::runProbe(
         [phy] {
-            return qavo::runCommand<kProbeLine>(0, "mii_mgr -g -p %s -r 1 > /tmp/wanConnectStatus",
+            return qavo::runCommand<qavo::kSmallCommandSize>(0, "mii_mgr -g -p %s -r 1 > /tmp/wanConnectStatus",
                                                {qavo::quote::integer(phy)});
         },
         kPhyOutput, qavo::probe::phyLink);
@@ -48,14 +47,14 @@ Verdict associationTest(const char *ifname)
 {
     return qavo::probe::runProbe(
         [ifname] {
-            return qavo::runCommand<kProbeLine>(0, "iwconfig %s > /tmp/apcliStatus",
+            return qavo::runCommand<qavo::kSmallCommandSize>(0, "iwconfig %s > /tmp/apcliStatus",
                                                {qavo::quote::ifname("wireless client interface", ifname)});
         },
         kApcliOutput, qavo::probe::associated);
 }
 
 // The client interface in wireless-ISP mode.
-const char *clientInterface() { return qavo::settingNumber(0, "wispInterface") == 1 ? "apclii0" : "apcli0"; }
+const char *clientInterface() { return qavo::settingNumber(qavo::kRouterSection, "wispInterface") == 1 ? "apclii0" : "apcli0"; }
 
 const char *word(bool connected) { return connected ? kConnected : kDisconnected; }
 
@@ -87,7 +86,7 @@ int wiredStatus(char *out, size_t size)
     if (typeIs("3G")) {
         if (threeGUp())
             return put(out, size, kConnected);
-        const char *dialler = qavo::setting(0, "dial3gstatus");
+        const char *dialler = qavo::setting(qavo::kRouterSection, "dial3gstatus");
         return dialler[0] ? put(out, size, kDisconnected, dialler) : put(out, size, kDisconnected);
     }
     Verdict link = phyTest();
@@ -121,7 +120,7 @@ extern "C" int get_wan_link_status(void)
     if (mode() != 1)
         return 0;
     if (typeIs("3G"))
-        return hasAddress(qavo::settingIs(0, "wan3gmodel", "ME3760") ? "usb0" : "ppp0");
+        return hasAddress(qavo::settingIs(qavo::kRouterSection, "wan3gmodel", "ME3760") ? "usb0" : "ppp0");
     if (phyTest() != Verdict::Yes)
         return 0;
     if (typeIs("DHCP"))

@@ -17,7 +17,7 @@ constexpr char kDigestFile[] = "/var/qavomd5";
 
 extern "C" void Mqtt_mac_md5(void)
 {
-    char mac[18] = {};
+    char mac[QAVO_MAC_TEXT_SIZE] = {};
     getIfMac(getLanIfName(), mac);
     for (char *c = mac; *c; ++c)
         *c = static_cast<char>(tolower(static_cast<unsigned char>(*c)));
@@ -35,7 +35,7 @@ extern "C" void Mqtt_mac_md5(void)
         text[2 * i + 1] = hexDigits[digest[i] & 15];
     }
     text[32] = '\0';
-    qavo::runCommand<256>(0, "echo -n %s >/var/qavomd5", {qavo::quote::text("identity digest", text)});
+    qavo::runCommand<qavo::kCommandSize>(0, "echo -n %s >/var/qavomd5", {qavo::quote::text("identity digest", text)});
 }
 
 extern "C" int getQavoMD5(char *buffer)

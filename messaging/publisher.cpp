@@ -5,6 +5,7 @@
 #include <mosquitto.h>
 
 #include "messaging/client.h"
+#include "messaging/broker.h"
 #include "messaging/topic.h"
 #include "qavo/mqtt.h"
 
@@ -15,8 +16,6 @@ qavo_publication upd;
 
 namespace {
 
-constexpr int kBrokerPort = 1883;
-constexpr int kKeepalive = 60;
 constexpr int kMaxInflight = 20;
 
 void reportPublishError(int result)
@@ -101,7 +100,7 @@ extern "C" int pub_msg(const char *host, const char *topic, const char *payload)
     mosquitto_disconnect_callback_set(client.get(), pub_disconnect_callback);
     mosquitto_publish_callback_set(client.get(), pub_publish_callback);
 
-    int rc = mosquitto_connect_bind(client.get(), host, kBrokerPort, kKeepalive, nullptr);
+    int rc = mosquitto_connect_bind(client.get(), host, qavo::messaging::kBrokerPort, qavo::messaging::kKeepaliveSeconds, nullptr);
     if (rc != MOSQ_ERR_SUCCESS) {
         reportConnectError(rc);
         return rc;

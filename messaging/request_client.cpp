@@ -22,6 +22,7 @@
 #include "lib/run_lock.h"
 #include "messaging/borrowed_alarm.h"
 #include "messaging/client.h"
+#include "messaging/broker.h"
 #include "messaging/topic.h"
 #include "qavo/mqtt.h"
 
@@ -208,7 +209,7 @@ extern "C" int web_getData(const char *, const char *suffix, const char *payload
     if (qavo::messaging::holdsWildcard(suffix) || !qavo::messaging::routerTopic(replyTopic, suffix, true))
         return 0;
     if (mos_conf.host[0] == '\0')
-        set_QAVOInfo("127.0.0.1", 1883, 60);
+        set_QAVOInfo(qavo::messaging::kBrokerHost, qavo::messaging::kBrokerPort, qavo::messaging::kKeepaliveSeconds);
 
     web_ctx ctx{};
     memcpy(ctx.request_topic, replyTopic, strlen(replyTopic) - 2);

@@ -67,7 +67,7 @@ extern "C" const char *websGetVar(cJSON *object, const char *name, const char *d
 extern "C" int getCfgArray(cJSON *object, int keepEmpty, int count, const char **keys)
 {
     for (int i = 0; i < count; ++i) {
-        const char *value = qavo::setting(0, keys[i]);
+        const char *value = qavo::setting(qavo::kRouterSection, keys[i]);
         addString(object, keys[i], *value || keepEmpty ? value : "0");
     }
     return 0;
@@ -80,8 +80,8 @@ extern "C" void websSetCfgResponse(mosquitto *client, const char *topic, const c
     cJSON_AddItemToObject(object, "error", cJSON_CreateNull());
 
     char liveAddress[32] = "";
-    const char *lanIp = qavo::setting(0, "lan_ipaddr");
-    long mode = qavo::settingNumber(0, "OperationMode");
+    const char *lanIp = qavo::setting(qavo::kRouterSection, "lan_ipaddr");
+    long mode = qavo::settingNumber(qavo::kRouterSection, "OperationMode");
     if (mode == 0 || mode == 2) {
         getLanIp(liveAddress);
         lanIp = liveAddress;

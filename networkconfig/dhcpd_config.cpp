@@ -27,7 +27,7 @@ constexpr int kLeaseFieldSize = 50;
 // as the file has always been written.
 q::Value stored(const char *key, q::Kind kind)
 {
-    const char *value = setting(0, key);
+    const char *value = setting(qavo::kRouterSection, key);
     return {key, value, value[0] == '\0' ? q::Kind::Line : kind, 0};
 }
 
@@ -42,7 +42,7 @@ q::Value dnsServer(const char *key)
 bool staticLeasesEnabled()
 {
     // Read through nvram_get, the store's second reader, as the server side always has.
-    const char *value = nvram_get(0, "staticDhcpEnabled");
+    const char *value = nvram_get(qavo::kRouterSection, "staticDhcpEnabled");
     return value != nullptr && strtol(value, nullptr, 10) != 0;
 }
 
@@ -51,7 +51,7 @@ bool staticLeasesEnabled()
 void writeStaticLeases(qavo::AtomicFile &file)
 {
     bool enabled = staticLeasesEnabled();
-    const char *rules = setting(0, "staticDhcpRules");
+    const char *rules = setting(qavo::kRouterSection, "staticDhcpRules");
     char record[kLeaseRecordSize];
     char mac[kLeaseFieldSize];
     char ip[kLeaseFieldSize];
@@ -95,14 +95,14 @@ bool writeUdhcpdFile(const char *path, const char *ifname)
 
 UdhcpdFile updateUdhcpdConfig(int platform, const char *ifname)
 {
-    nvram_init(0);
+    nvram_init(qavo::kRouterSection);
     UdhcpdFile result = UdhcpdFile::Off;
-    if (qavo::settingNumber(0, "dhcpEnabled") != 0 && hasSwitchAndDhcpd(platform)) {
+    if (qavo::settingNumber(qavo::kRouterSection, "dhcpEnabled") != 0 && hasSwitchAndDhcpd(platform)) {
         result = writeUdhcpdFile(kUdhcpdConfigPath, ifname) ? UdhcpdFile::Written : UdhcpdFile::Failed;
         if (result == UdhcpdFile::Written)
             QavoSystem("nat.sh &", 1);
     }
-    nvram_close(0);
+    nvram_close(qavo::kRouterSection);
     return result;
 }
 

@@ -21,7 +21,6 @@ using qavo::settingIs;
 using qavo::settingNumber;
 namespace q = qavo::quote;
 
-constexpr size_t kLanCommandSize = 128;
 // The second hosts line holds the host name twice: sized for the longest address and the
 // longest valid host name, so every valid name gets its entry.
 constexpr char kHostsLineFormat[] = "echo \"%s %s.co %s\" >> /etc/hosts";
@@ -45,17 +44,17 @@ void switchLanPorts(int platform, int on)
 // as it is, so the router stays reachable to mend the setting.
 void setBridgeAddress()
 {
-    nvram_init(0);
-    char up[kLanCommandSize];
+    nvram_init(qavo::kRouterSection);
+    char up[qavo::kShortCommandSize];
     if (q::format(q::Syntax::Shell, up, "ifconfig br0 %s netmask %s up",
-                  {q::ipv4("lan_ipaddr", setting(0, "lan_ipaddr")),
-                   q::netmask("lan_netmask", setting(0, "lan_netmask"))})) {
+                  {q::ipv4("lan_ipaddr", setting(qavo::kRouterSection, "lan_ipaddr")),
+                   q::netmask("lan_netmask", setting(qavo::kRouterSection, "lan_netmask"))})) {
         QavoSystem("ifconfig br0 down", 1);
         QavoSystem(up, 1);
     } else {
         fputs("\r\nbr0 left as it is: its address settings were refused", stdout);
     }
-    nvram_close(0);
+    nvram_close(qavo::kRouterSection);
 }
 
 // When the new configuration cannot be written (a full /etc) the old file is intact, and
@@ -73,13 +72,13 @@ void restartDhcpServer(int platform)
 
 void setHostNameAndHosts()
 {
-    if (setting(0, "HostName")[0] == '\0')
-        nvram_bufset(0, "HostName", kDefaultHostName);
-    const char *hostName = setting(0, "HostName");
-    runCommand<kLanCommandSize>(1, "hostname %s", {q::hostname("HostName", hostName)});
+    if (setting(qavo::kRouterSection, "HostName")[0] == '\0')
+        nvram_bufset(qavo::kRouterSection, "HostName", kDefaultHostName);
+    const char *hostName = setting(qavo::kRouterSection, "HostName");
+    runCommand<qavo::kShortCommandSize>(1, "hostname %s", {q::hostname("HostName", hostName)});
     QavoSystem("echo \"127.0.0.1 localhost.localdomain localhost\" > /etc/hosts", 1);
     runCommand<kHostsLineSize>(1, kHostsLineFormat,
-                               {q::ipv4("lan_ipaddr", setting(0, "lan_ipaddr")), q::hostname("HostName", hostName),
+                               {q::ipv4("lan_ipaddr", setting(qavo::kRouterSection, "lan_ipaddr")), q::hostname("HostName", hostName),
                                 q::hostname("HostName", hostName)});
 }
 
@@ -87,12 +86,12 @@ void setHostNameAndHosts()
 void joinLanAsClient()
 {
     QavoSystem("killall -q udhcpc", 1);
-    if (settingNumber(0, "LanAutoDhcp") == 1) {
+    if (settingNumber(qavo::kRouterSection, "LanAutoDhcp") == 1) {
         QavoSystem("udhcpc -i br0 -s /sbin/udhcpc.sh -p /var/run/udhcpc.pid &", 1);
     } else {
         QavoSystem("route add -net 224.0.0.0 netmask 224.0.0.0 br0", 1);
-        runCommand<kLanCommandSize>(1, "route add default gw %s br0",
-                                    {q::ipv4("lan_gateway", setting(0, "lan_gateway"))});
+        runCommand<qavo::kShortCommandSize>(1, "route add default gw %s br0",
+                                    {q::ipv4("lan_gateway", setting(qavo::kRouterSection, "lan_gateway"))});
     }
     QavoSystem("killall -q daemon.sh", 1);
 }
@@ -100,13 +99,13 @@ void joinLanAsClient()
 // Any other mode: the gateway side's UPnP daemon and IGMP proxy follow their flags.
 void setGatewayServices()
 {
-    if (settingNumber(0, "upnpEnabled") == 1) {
+    if (settingNumber(qavo::kRouterSection, "upnpEnabled") == 1) {
         QavoSystem("miniupnpd.sh init", 1);
     } else {
         QavoSystem("miniupnpd.sh remove", 1);
         QavoSystem("killall -q minuupnpd", 1);
     }
-    if (settingNumber(0, "igmpEnabled") == 1) {
+    if (settingNumber(qavo::kRouterSection, "igmpEnabled") == 1) {
         QavoSystem("config-igmpproxy.sh", 1);
     } else {
         QavoSystem("killall -q igmpproxy", 1);
@@ -128,11 +127,11 @@ extern "C" int ombix_networkconfig_init_lan(int platform, char *message)
     restartDhcpServer(platform);
     switchLanPorts(platform, 1);
     setHostNameAndHosts();
-    if (settingIs(0, "lltdEnabled", "1"))
+    if (settingIs(qavo::kRouterSection, "lltdEnabled", "1"))
         QavoSystem("lld2d br0", 1);
-    if (settingIs(0, "radvdEnabled", "1"))
+    if (settingIs(qavo::kRouterSection, "radvdEnabled", "1"))
         QavoSystem("radvd.sh", 1);
-    if (settingNumber(0, "OperationMode") == 0)
+    if (settingNumber(qavo::kRouterSection, "OperationMode") == 0)
         joinLanAsClient();
     else
         setGatewayServices();

@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr size_t kMountCommandSize = 256;
 
 } // namespace
 
@@ -25,7 +24,7 @@ extern "C" int ombix_networkconfig_init_mount(int, char *)
         // A mount list that cannot be read leaves the partition alone: mounting it again
         // could stack a second mount on the first.
         if (partitionMounted(name) == Mounted::No)
-            qavo::runCommand<kMountCommandSize>(1, "automount.sh %s nosig",
+            qavo::runCommand<qavo::kCommandSize>(1, "automount.sh %s nosig",
                                                 {qavo::quote::text("partition name", name)});
     }
     if (candidateSeen)

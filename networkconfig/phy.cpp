@@ -6,7 +6,6 @@ namespace {
 
 using qavo::quote::integer;
 
-constexpr size_t kPhyCommandSize = 64;
 
 } // namespace
 
@@ -15,9 +14,9 @@ extern "C" int setPhyControl(int platform, int port, int on)
     if (!networkconfig::hasSwitchAndDhcpd(platform))
         return 0;
     if (on)
-        qavo::runCommand<kPhyCommandSize>(1, "mii_mgr -s -p %s -r 0 -v 0x3100", {integer(port)});
+        qavo::runCommand<qavo::kSmallCommandSize>(1, "mii_mgr -s -p %s -r 0 -v 0x3100", {integer(port)});
     else
-        qavo::runCommand<kPhyCommandSize>(1, "mii_mgr -s -p %s -r 0 -v 0xB900", {integer(port)});
+        qavo::runCommand<qavo::kSmallCommandSize>(1, "mii_mgr -s -p %s -r 0 -v 0xB900", {integer(port)});
     return 1;
 }
 
@@ -26,8 +25,8 @@ extern "C" int setPhyAdvertise(int platform, int port, int on)
     if (!networkconfig::hasSwitchAndDhcpd(platform))
         return 0;
     if (on)
-        qavo::runCommand<kPhyCommandSize>(1, "mii_mgr -s -p %s -r 4 -v 0x25E1", {integer(port)});
+        qavo::runCommand<qavo::kSmallCommandSize>(1, "mii_mgr -s -p %s -r 4 -v 0x25E1", {integer(port)});
     else
-        qavo::runCommand<kPhyCommandSize>(1, "mii_mgr -s -p %s -r 4 -v 0x05E1", {integer(port)});
+        qavo::runCommand<qavo::kSmallCommandSize>(1, "mii_mgr -s -p %s -r 4 -v 0x05E1", {integer(port)});
     return 1;
 }

@@ -56,7 +56,7 @@ int writeResolverFiles(int section, int platform, int port, bool *refused)
 
 void updateResolverFiles(WanRun &run, bool force)
 {
-    if (force || qavo::settingNumber(0, "wan_dns_mode") == 1)
+    if (force || qavo::settingNumber(qavo::kRouterSection, "wan_dns_mode") == 1)
         writeResolverFiles(0, run.platform, run.port, &run.refused);
 }
 

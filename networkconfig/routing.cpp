@@ -33,7 +33,7 @@ bool deleteStoredRoutes(FILE *table)
         }
         if (getIndexOfRoutingRule(route.destination, route.mask, route.ifname) == -1)
             continue;
-        char command[kRouteCommandSize];
+        char command[qavo::kCommandSize];
         if (buildRouteDelete(route, command))
             QavoSystem(command, 1);
     }
@@ -42,13 +42,13 @@ bool deleteStoredRoutes(FILE *table)
 
 void addStoredRoutes(bool gatewayMode)
 {
-    const char *rules = qavo::setting(0, "RoutingRules");
+    const char *rules = qavo::setting(qavo::kRouterSection, "RoutingRules");
     if (rules[0] == '\0')
         return;
     char record[kRuleRecordSize];
     for (int i = 0; getNthValueSafe(i, rules, ';', record, sizeof record) == 0; ++i) {
         RoutingRule rule;
-        char command[kRouteCommandSize];
+        char command[qavo::kCommandSize];
         if (!parseRoutingRule(record, &rule) || !buildRouteAdd(rule, command))
             continue;
         if (strcmp(rule.side, "WAN") == 0 && !gatewayMode)
@@ -64,7 +64,7 @@ void addStoredRoutes(bool gatewayMode)
 extern "C" void staticRoutingInit(void)
 {
     using namespace networkconfig;
-    bool gatewayMode = qavo::settingIs(0, "OperationMode", "1");
+    bool gatewayMode = qavo::settingIs(qavo::kRouterSection, "OperationMode", "1");
     qavo::File table(fopen("/proc/net/route", "re"));
     if (!table)
         return;
@@ -77,7 +77,7 @@ extern "C" void staticRoutingInit(void)
 extern "C" int getIndexOfRoutingRule(const char *destination, const char *netmask, const char *device)
 {
     using namespace networkconfig;
-    const char *rules = qavo::setting(0, "RoutingRules");
+    const char *rules = qavo::setting(qavo::kRouterSection, "RoutingRules");
     if (rules[0] == '\0')
         return -1;
     char record[kRuleRecordSize];

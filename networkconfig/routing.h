@@ -5,10 +5,11 @@
 
 #include <cstddef>
 
+#include "lib/command.h"
+
 namespace networkconfig {
 
 constexpr size_t kRouteFieldSize = 32;     // one field, dotted address or device name
-constexpr size_t kRouteCommandSize = 256;  // one route command
 
 // One line of /proc/net/route, addresses as dotted text.
 struct KernelRoute {
@@ -40,10 +41,10 @@ bool parseRoutingRule(const char *record, RoutingRule *rule);
 
 // "route del -net <dest>  netmask <mask> dev <if> " (a host route has "-host" and no
 // netmask part). False, with a message, when a value is refused or does not fit.
-bool buildRouteDelete(const KernelRoute &route, char (&command)[kRouteCommandSize]);
+bool buildRouteDelete(const KernelRoute &route, char (&command)[qavo::kCommandSize]);
 // "route add -net <dest>  netmask <mask> gw <gw> dev <dev> 2>&1 ", without the gw part
 // when there is no gateway. False, with a message, when a value is refused or does not fit.
-bool buildRouteAdd(const RoutingRule &rule, char (&command)[kRouteCommandSize]);
+bool buildRouteAdd(const RoutingRule &rule, char (&command)[qavo::kCommandSize]);
 
 } // namespace networkconfig
 

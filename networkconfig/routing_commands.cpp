@@ -62,7 +62,7 @@ bool parseRoutingRule(const char *record, RoutingRule *rule)
     return true;
 }
 
-bool buildRouteDelete(const KernelRoute &route, char (&command)[kRouteCommandSize])
+bool buildRouteDelete(const KernelRoute &route, char (&command)[qavo::kCommandSize])
 {
     q::Builder builder(q::Syntax::Shell, command, sizeof command);
     builder.add("route del ");
@@ -71,7 +71,7 @@ bool buildRouteDelete(const KernelRoute &route, char (&command)[kRouteCommandSiz
     return builder.ok();
 }
 
-bool buildRouteAdd(const RoutingRule &rule, char (&command)[kRouteCommandSize])
+bool buildRouteAdd(const RoutingRule &rule, char (&command)[qavo::kCommandSize])
 {
     q::Builder builder(q::Syntax::Shell, command, sizeof command);
     builder.add("route add ");

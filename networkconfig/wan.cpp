@@ -80,14 +80,14 @@ Dial WanRun::dial() const
 
 int WanRun::successEnd()
 {
-    nvram_close(0);
+    nvram_close(qavo::kRouterSection);
     QavoSystem("nat.sh", 1);
     return refused ? 0 : 1;
 }
 
 int WanRun::failureEnd()
 {
-    nvram_close(0);
+    nvram_close(qavo::kRouterSection);
     QavoSystem("nat.sh", 1);
     return 0;
 }
@@ -128,16 +128,16 @@ extern "C" int ombix_networkconfig_init_wan(int platform, char *message)
         return 0;
     WanRun run;
     run.platform = platform;
-    run.port = static_cast<int>(qavo::settingNumber(0, "WanPhyNum"));
-    long wispInterface = qavo::settingNumber(0, "wispInterface");
+    run.port = static_cast<int>(qavo::settingNumber(qavo::kRouterSection, "WanPhyNum"));
+    long wispInterface = qavo::settingNumber(qavo::kRouterSection, "wispInterface");
     if (!isWanPort(run.port)) {
         QavoSystem("nat.sh", 1);
         return 0;
     }
     run.phy(0);
-    nvram_init(0);
-    long operationMode = qavo::settingNumber(0, "OperationMode");
-    run.copySetting("wanConnectionMode", qavo::setting(0, "wanConnectionMode"), run.connectionMode,
+    nvram_init(qavo::kRouterSection);
+    long operationMode = qavo::settingNumber(qavo::kRouterSection, "OperationMode");
+    run.copySetting("wanConnectionMode", qavo::setting(qavo::kRouterSection, "wanConnectionMode"), run.connectionMode,
                     sizeof run.connectionMode);
     QavoSystem("killall -q udhcpc", 1);
     QavoSystem("killall -q xl2tpd", 1);
@@ -149,13 +149,13 @@ extern "C" int ombix_networkconfig_init_wan(int platform, char *message)
     }
     if (operationMode != 1 && operationMode != 3) {
         fputs("\r\nerror opMode so exit", stdout);
-        nvram_close(0);
+        nvram_close(qavo::kRouterSection);
         return refuse(run);
     }
     QavoSystem("brctl delif br0 apcli0 1>/dev/null 2>&1", 1);
     QavoSystem("brctl delif br0 eth2.2 1>/dev/null 2>&1", 1);
     if (operationMode == 3 && radioOff(run, wispInterface)) {
-        nvram_close(0);
+        nvram_close(qavo::kRouterSection);
         return refuse(run);
     }
     setWanMac(run);

@@ -11,15 +11,14 @@
 #include <cstddef>
 #include <initializer_list>
 
+#include "lib/command.h"
 #include "lib/quote.h"
 
 namespace networkconfig::wan {
 
-constexpr size_t kCommandSize = 128;
 constexpr size_t kConnectionModeSize = 20;
 constexpr size_t kModeOptionSize = 64;
 constexpr size_t kIfNameSize = 8;
-constexpr size_t kMacTextSize = 18;
 
 // Pause before a PPP daemon is killed for good and before the WAN interface goes down.
 constexpr unsigned kSettleSeconds = 3;
@@ -41,7 +40,7 @@ struct WanRun {
     template <size_t N>
     void command(const char (&format)[N], std::initializer_list<qavo::quote::Value> values = {})
     {
-        char line[kCommandSize];
+        char line[qavo::kShortCommandSize];
         if (qavo::quote::format(qavo::quote::Syntax::Shell, line, format, values))
             runLine(line);
         else

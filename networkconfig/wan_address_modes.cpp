@@ -15,11 +15,11 @@ using qavo::setting;
 int bringUpStatic(WanRun &run)
 {
     run.command("ifconfig %s %s netmask %s mtu %s",
-                {q::ifname("WAN interface", run.ifname), q::ipv4("wan_ipaddr", setting(0, "wan_ipaddr")),
-                 q::netmask("wan_netmask", setting(0, "wan_netmask")),
-                 q::mtu("wan_static_mtu", setting(0, "wan_static_mtu"))});
+                {q::ifname("WAN interface", run.ifname), q::ipv4("wan_ipaddr", setting(qavo::kRouterSection, "wan_ipaddr")),
+                 q::netmask("wan_netmask", setting(qavo::kRouterSection, "wan_netmask")),
+                 q::mtu("wan_static_mtu", setting(qavo::kRouterSection, "wan_static_mtu"))});
     QavoSystem("route del default", 1);
-    run.command("route add default gw %s", {q::ipv4("wan_gateway", setting(0, "wan_gateway"))});
+    run.command("route add default gw %s", {q::ipv4("wan_gateway", setting(qavo::kRouterSection, "wan_gateway"))});
     updateResolverFiles(run, true);
     run.phy(1);
     // Tells the setting-module subscriber that a static WAN is up.
@@ -30,8 +30,8 @@ int bringUpStatic(WanRun &run)
 int bringUpDhcp(WanRun &run)
 {
     run.command("ifconfig %s 0.0.0.0 mtu %s",
-                {q::ifname("WAN interface", run.ifname), q::mtu("wan_dhcp_mtu", setting(0, "wan_dhcp_mtu"))});
-    const char *hostName = setting(0, "wan_dhcp_hn");
+                {q::ifname("WAN interface", run.ifname), q::mtu("wan_dhcp_mtu", setting(qavo::kRouterSection, "wan_dhcp_mtu"))});
+    const char *hostName = setting(qavo::kRouterSection, "wan_dhcp_hn");
     bool sendName = hostName[0] != '\0';
     if (sendName && !q::accept(q::hostname("wan_dhcp_hn", hostName))) {
         // The client still starts, only without the name.

@@ -33,8 +33,8 @@ void setAddress(WanRun &run, const char *mac)
 
 void setWanMac(WanRun &run)
 {
-    if (qavo::settingNumber(0, "macCloneEnabled") == 1) {
-        const char *clone = qavo::setting(0, "macCloneMac");
+    if (qavo::settingNumber(qavo::kRouterSection, "macCloneEnabled") == 1) {
+        const char *clone = qavo::setting(qavo::kRouterSection, "macCloneMac");
         if (q::accept(q::mac("macCloneMac", clone))) {
             run.command("ifconfig %s down", {q::ifname("WAN interface", run.ifname)});
             setAddress(run, clone);
@@ -45,7 +45,7 @@ void setWanMac(WanRun &run)
     }
     unsigned char bytes[qavo::kMacBytes];
     bool readable = qavo::readFactoryWanMac(bytes);
-    char text[kMacTextSize] = "";
+    char text[QAVO_MAC_TEXT_SIZE] = "";
     if (readable)
         snprintf(text, sizeof text, "%02X:%02X:%02X:%02X:%02X:%02X", bytes[0], bytes[1], bytes[2], bytes[3],
                  bytes[4], bytes[5]);

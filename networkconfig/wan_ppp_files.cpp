@@ -53,7 +53,7 @@ private:
 // The idle time in seconds from a stored number of minutes (empty reads as 0).
 bool idleSeconds(WanRun &run, const char *key, long *seconds)
 {
-    const char *minutes = setting(0, key);
+    const char *minutes = setting(qavo::kRouterSection, key);
     if (minutes[0] == '\0') {
         *seconds = 0;
         return true;
@@ -80,7 +80,7 @@ void dialLines(PppFile &file, WanRun &run, const char *timeKey, bool holdoff)
     case Dial::KeepAlive:
         file.line("persist\n");
         if (holdoff)
-            file.line("holdoff %s\n", {q::decimal(timeKey, setting(0, timeKey))});
+            file.line("holdoff %s\n", {q::decimal(timeKey, setting(qavo::kRouterSection, timeKey))});
         break;
     case Dial::OnDemand:
         file.line("demand\n");
@@ -100,13 +100,13 @@ bool writePppoeOptions(WanRun &run)
     if (!file.open("/etc/options.pppoe", kSecretMode))
         return false;
     file.line("noauth\n");
-    file.line("user %s\n", {q::credential("wan_pppoe_user_mm", setting(0, "wan_pppoe_user_mm"))});
-    file.line("password %s\n", {q::credential("wan_pppoe_pass", setting(0, "wan_pppoe_pass"))});
+    file.line("user %s\n", {q::credential("wan_pppoe_user_mm", setting(qavo::kRouterSection, "wan_pppoe_user_mm"))});
+    file.line("password %s\n", {q::credential("wan_pppoe_pass", setting(qavo::kRouterSection, "wan_pppoe_pass"))});
     file.fixed({"hide-password\n", "noipdefault\n", "defaultroute\n", "nodetach\n", "usepeerdns\n"});
     dialLines(file, run, "wan_pppoe_optime", false);
     file.fixed({"ipcp-accept-remote\n", "ipcp-accept-local\n", "lcp-echo-failure 3\n", "lcp-echo-interval 15\n",
                 "ktune\n"});
-    file.line("mtu %s\n", {q::mtu("wan_pppoe_mtu", setting(0, "wan_pppoe_mtu"))});
+    file.line("mtu %s\n", {q::mtu("wan_pppoe_mtu", setting(qavo::kRouterSection, "wan_pppoe_mtu"))});
     file.fixed({"default-asyncmap nopcomp noaccomp\n", "novj nobsdcomp nodeflate\n"});
     file.line("plugin /etc_ro/ppp/plugins/rp-pppoe.so %s\n", {q::ifname("WAN interface", run.ifname)});
     return file.commit();
@@ -118,8 +118,8 @@ bool writeXl2tpdConfig(WanRun &run)
     if (!file.open("/etc_ro/xl2tpd.conf", kPublicMode))
         return false;
     file.line("[lac l2tp]\n");
-    file.line("name = %s\n", {q::credential("wan_l2tp_user", setting(0, "wan_l2tp_user"))});
-    file.line("lns = %s\n", {q::hostname("wan_l2tp_server", setting(0, "wan_l2tp_server"))});
+    file.line("name = %s\n", {q::credential("wan_l2tp_user", setting(qavo::kRouterSection, "wan_l2tp_user"))});
+    file.line("lns = %s\n", {q::hostname("wan_l2tp_server", setting(qavo::kRouterSection, "wan_l2tp_server"))});
     file.line("pppoptfile = /etc_ro/ppp/options.xl2ptd\n");
     file.line("autodial = yes\n");
     return file.commit();
@@ -132,8 +132,8 @@ bool writeL2tpOptions(WanRun &run)
         return false;
     file.line("debug\n");
     file.line("remotename l2tp\n");
-    file.line("user \"%s\"\n", {q::credential("wan_l2tp_user", setting(0, "wan_l2tp_user"))});
-    file.line("password \"%s\"\n", {q::credential("wan_l2tp_pass", setting(0, "wan_l2tp_pass"))});
+    file.line("user \"%s\"\n", {q::credential("wan_l2tp_user", setting(qavo::kRouterSection, "wan_l2tp_user"))});
+    file.line("password \"%s\"\n", {q::credential("wan_l2tp_pass", setting(qavo::kRouterSection, "wan_l2tp_pass"))});
     file.fixed({"unit 0\n", "lock\n", "nodeflate\n", "nobsdcomp\n", "noauth\n", "persist\n", "usepeerdns\n",
                 "nopcomp\n", "noaccomp\n", "lcp-echo-failure 3\n", "lcp-echo-interval 15\n", "defaultroute\n"});
     return file.commit();
@@ -144,8 +144,8 @@ bool writePptpSecrets(WanRun &run)
     PppFile file(run, Syntax::Pppd);
     if (!file.open("/etc_ro/ppp/chap-secrets", kSecretMode))
         return false;
-    file.line("\"%s\" PPTP \"%s\" \"*\"\n", {q::credential("wan_pptp_user", setting(0, "wan_pptp_user")),
-                                            q::credential("wan_pptp_pass", setting(0, "wan_pptp_pass"))});
+    file.line("\"%s\" PPTP \"%s\" \"*\"\n", {q::credential("wan_pptp_user", setting(qavo::kRouterSection, "wan_pptp_user")),
+                                            q::credential("wan_pptp_pass", setting(qavo::kRouterSection, "wan_pptp_pass"))});
     return file.commit();
 }
 
@@ -156,8 +156,8 @@ bool writePptpPeer(WanRun &run)
         return false;
     file.line("remotename PPTP\n");
     // pppd hands the pty line to a shell: the server must be a plain host name or address.
-    file.line("pty \"pptp %s --nolaunchpppd\"\n", {q::hostname("wan_pptp_server", setting(0, "wan_pptp_server"))});
-    file.line("name %s\n", {q::credential("wan_pptp_user", setting(0, "wan_pptp_user"))});
+    file.line("pty \"pptp %s --nolaunchpppd\"\n", {q::hostname("wan_pptp_server", setting(qavo::kRouterSection, "wan_pptp_server"))});
+    file.line("name %s\n", {q::credential("wan_pptp_user", setting(qavo::kRouterSection, "wan_pptp_user"))});
     file.fixed({"noauth\n", "file /etc_ro/ppp/options\n", "novj\n"});
     return file.commit();
 }

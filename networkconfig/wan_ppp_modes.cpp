@@ -23,12 +23,12 @@ struct StaticKeys {
 void setStaticAddress(WanRun &run, const StaticKeys &keys)
 {
     run.command("ifconfig %s %s netmask %s", {q::ifname("WAN interface", run.ifname),
-                                              q::ipv4(keys.address, setting(0, keys.address)),
-                                              q::netmask(keys.netmask, setting(0, keys.netmask))});
+                                              q::ipv4(keys.address, setting(qavo::kRouterSection, keys.address)),
+                                              q::netmask(keys.netmask, setting(qavo::kRouterSection, keys.netmask))});
     QavoSystem("route del default", 1);
-    run.command("route add default gw %s", {q::ipv4(keys.gateway, setting(0, keys.gateway))});
+    run.command("route add default gw %s", {q::ipv4(keys.gateway, setting(qavo::kRouterSection, keys.gateway))});
     run.command("route add -net %s netmask 255.255.255.255 gw %s",
-                {q::hostname(keys.server, setting(0, keys.server)), q::ipv4(keys.gateway, setting(0, keys.gateway))});
+                {q::hostname(keys.server, setting(qavo::kRouterSection, keys.server)), q::ipv4(keys.gateway, setting(qavo::kRouterSection, keys.gateway))});
 }
 
 } // namespace
@@ -38,18 +38,18 @@ int bringUpPppoe(WanRun &run)
     QavoSystem("ifconfig ppp0 down", 1);
     run.phy(1);
     // A vendor store answers NULL for a missing key: then the older pppoecd client dials.
-    const char *opmode = nvram_bufget(0, "wan_pppoe_opmode");
+    const char *opmode = nvram_bufget(qavo::kRouterSection, "wan_pppoe_opmode");
     if (opmode == nullptr) {
         run.command("pppoecd %s -u \"%s\" -p \"%s\"",
                     {q::ifname("WAN interface", run.ifname),
-                     q::credential("wan_pppoe_user_mm", setting(0, "wan_pppoe_user_mm")),
-                     q::credential("wan_pppoe_pass", setting(0, "wan_pppoe_pass"))});
+                     q::credential("wan_pppoe_user_mm", setting(qavo::kRouterSection, "wan_pppoe_user_mm")),
+                     q::credential("wan_pppoe_pass", setting(qavo::kRouterSection, "wan_pppoe_pass"))});
     } else {
         run.copySetting("wan_pppoe_opmode", opmode, run.modeOption, sizeof run.modeOption);
         QavoSystem("route del default", 1);
         if (!writePppoeOptions(run)) {
             fputs("\r\nopen pppoe  config file error", stdout);
-            nvram_close(0);
+            nvram_close(qavo::kRouterSection);
             run.phy(1);
             QavoSystem("nat.sh", 1);
             return 0;
@@ -59,7 +59,7 @@ int bringUpPppoe(WanRun &run)
     }
     updateResolverFiles(run, false);
     run.command("ifconfig %s mtu %s",
-                {q::ifname("WAN interface", run.ifname), q::mtu("wan_pppoe_mtu", setting(0, "wan_pppoe_mtu"))});
+                {q::ifname("WAN interface", run.ifname), q::mtu("wan_pppoe_mtu", setting(qavo::kRouterSection, "wan_pppoe_mtu"))});
     QavoSystem("config-dnsmasq.sh", 1);
     return run.successEnd();
 }
@@ -77,7 +77,7 @@ int bringUpL2tp(WanRun &run)
         fputs("\r\nopen xl2tpd-options file error", stdout);
         return run.failureEnd();
     }
-    if (qavo::settingNumber(0, "wan_l2tp_mode") == 0) {
+    if (qavo::settingNumber(qavo::kRouterSection, "wan_l2tp_mode") == 0) {
         setStaticAddress(run, {"wan_l2tp_ip", "wan_l2tp_netmask", "wan_l2tp_gateway", "wan_l2tp_server"});
         QavoSystem("xl2tpd -c /etc_ro/xl2tpd.conf &", 1);
     } else {
@@ -92,10 +92,10 @@ int bringUpPptp(WanRun &run)
     run.phy(1);
     if (!writePptpSecrets(run) || !writePptpPeer(run))
         return run.failureEnd();
-    run.copySetting("wan_pptp_opmode", setting(0, "wan_pptp_opmode"), run.modeOption, sizeof run.modeOption);
+    run.copySetting("wan_pptp_opmode", setting(qavo::kRouterSection, "wan_pptp_opmode"), run.modeOption, sizeof run.modeOption);
     if (!writePptpOptions(run))
         return run.failureEnd();
-    if (qavo::settingNumber(0, "wan_pptp_mode") == 0) {
+    if (qavo::settingNumber(qavo::kRouterSection, "wan_pptp_mode") == 0) {
         setStaticAddress(run, {"wan_pptp_ip", "wan_pptp_netmask", "wan_pptp_gateway", "wan_pptp_server"});
         pause(kPptpRouteSeconds);
         QavoSystem("pppd call pptp &", 1);

@@ -13,25 +13,24 @@
 namespace usbconfig {
 namespace {
 
-constexpr size_t kLedCommandSize = 64;
 
 } // namespace
 
 void setUsbLed(bool active)
 {
     // The LED's wiring decides which pattern lights it: "Usb_gpio_classify" 1 swaps them.
-    bool swapped = qavo::settingNumber(0, "Usb_gpio_classify") == 1;
-    qavo::quote::Value led = qavo::quote::decimal("Led_usb", qavo::setting(0, "Led_usb"));
+    bool swapped = qavo::settingNumber(qavo::kRouterSection, "Usb_gpio_classify") == 1;
+    qavo::quote::Value led = qavo::quote::decimal("Led_usb", qavo::setting(qavo::kRouterSection, "Led_usb"));
     if (active != swapped)
-        qavo::runCommand<kLedCommandSize>(1, "gpio l %s 4000 0 1 0 0", {led});
+        qavo::runCommand<qavo::kSmallCommandSize>(1, "gpio l %s 4000 0 1 0 0", {led});
     else
-        qavo::runCommand<kLedCommandSize>(1, "gpio l %s 1 0 0 0 0", {led});
+        qavo::runCommand<qavo::kSmallCommandSize>(1, "gpio l %s 1 0 0 0 0", {led});
 }
 
 void restartPrinterServer(bool storageFound)
 {
     puts("[Debug] p910nd init...");
-    bool enabled = qavo::settingIs(0, "PrinterSrvEnabled", "1");
+    bool enabled = qavo::settingIs(qavo::kRouterSection, "PrinterSrvEnabled", "1");
     QavoSystem("killall p910nd", 1);
     // With storage mounted the LED shows the storage; without, the printer.
     if (!storageFound)
@@ -56,10 +55,10 @@ extern "C" int ombix_usbconfig_smbstart(int, char *)
 {
     puts("[Debug] ombix_usbconfig_smbstart...");
     char list[usbconfig::kPartitionListMax + 1];
-    snprintf(list, sizeof list, "%s", qavo::setting(0, "UsbFisrtPart"));
+    snprintf(list, sizeof list, "%s", qavo::setting(qavo::kRouterSection, "UsbFisrtPart"));
     QavoSystem("storage.sh samba", 1);
     // Longer than 7 characters: the list names at least one mount point.
-    if (qavo::settingNumber(0, "SmbEnabled") != 0 && strlen(list) > 7) {
+    if (qavo::settingNumber(qavo::kRouterSection, "SmbEnabled") != 0 && strlen(list) > 7) {
         QavoSystem("nmbd", 1);
         QavoSystem("smbd", 1);
     }

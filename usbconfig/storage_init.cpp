@@ -71,7 +71,7 @@ extern "C" int ombix_usbconfig_init(int, char *)
             if (isMemoryCardMountPoint(mountPoint))
                 findCardScript(mountPoint, cardScript);
         }
-        nvram_bufset(0, "UsbFisrtPart", list.text());
+        nvram_bufset(qavo::kRouterSection, "UsbFisrtPart", list.text());
     }
     if (!storageFound)
         QavoSystem("echo 0 > /tmp/UsbFlag", 1);

@@ -123,7 +123,7 @@ extern "C" void putusbInfo(void)
     if (!file.open("/var/usbinfo"))
         return;
     char list[kPartitionListMax + 2];
-    snprintf(list, sizeof list, "%s", qavo::setting(0, "UsbFisrtPart"));
+    snprintf(list, sizeof list, "%s", qavo::setting(qavo::kRouterSection, "UsbFisrtPart"));
     PartitionEntries entries(list);
     bool complete = true;
     std::string_view entry;

@@ -8,6 +8,11 @@
 #define QAVO_API
 #endif
 
+/* Sizes of the address texts the library writes, terminating NUL included:
+ * "xx:xx:xx:xx:xx:xx" and "255.255.255.255". */
+#define QAVO_MAC_TEXT_SIZE 18
+#define QAVO_IPV4_TEXT_SIZE 16
+
 #ifdef __cplusplus
 #define QAVO_BEGIN_DECLS extern "C" {
 #define QAVO_END_DECLS }

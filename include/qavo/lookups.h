@@ -14,7 +14,7 @@ QAVO_BEGIN_DECLS
 
 /*
  * Hardware address listed for ip in /proc/net/arp (exact, case-sensitive match) into out
- * (18 bytes), or "00:00:00:00:00:00" when it is not listed. Without /proc/net/arp:
+ * (QAVO_MAC_TEXT_SIZE bytes), or "00:00:00:00:00:00" when it is not listed. Without /proc/net/arp:
  * "no proc fs mounted!" on stdout and out untouched.
  */
 QAVO_API void arplookup(const char *ip, char *out);
@@ -23,14 +23,14 @@ QAVO_API void arplookup(const char *ip, char *out);
 QAVO_API void getStationMAC(const char *ip, char *out);
 
 /*
- * IP address listed for mac (lower-case, as the kernel prints it) into out (16 bytes),
- * or "0.0.0.0" when it is not listed. Same report as arplookup without the table.
+ * IP address listed for mac (lower-case, as the kernel prints it) into out (QAVO_IPV4_TEXT_SIZE
+ * bytes), or "0.0.0.0" when it is not listed. Same report as arplookup without the table.
  */
 QAVO_API void arplookup_ip(const char *mac, char *out);
 
 /*
  * Gateway of the first up default route in /proc/net/route as a dotted quad into out
- * (16 bytes); "" when the route has no gateway or there is none. Returns 1; 0 with ""
+ * (QAVO_IPV4_TEXT_SIZE bytes); "" when the route has no gateway or there is none. Returns 1; 0 with ""
  * when the table cannot be read, 0 with no defined output when a line does not parse.
  */
 QAVO_API int getWanGateway(char *out);

@@ -10,6 +10,7 @@
 #include <mosquitto.h>
 #include <unistd.h>
 
+#include "messaging/broker.h"
 #include "messaging/qavo_sub/modules.h"
 
 namespace {
@@ -85,7 +86,7 @@ void pause(int seconds)
 
 int main(int argc, char **argv)
 {
-    const char *host = "127.0.0.1";
+    const char *host = qavo::messaging::kBrokerHost;
     int option;
     while ((option = getopt(argc, argv, "h:t:")) != -1) {
         if (option == 'h')
@@ -113,7 +114,7 @@ int main(int argc, char **argv)
     mosquitto_message_callback_set(client, onMessage);
 
     // The broker may start after us: keep trying once a second.
-    bool connected = mosquitto_connect(client, host, 1883, 60) == MOSQ_ERR_SUCCESS;
+    bool connected = mosquitto_connect(client, host, qavo::messaging::kBrokerPort, qavo::messaging::kKeepaliveSeconds) == MOSQ_ERR_SUCCESS;
     while (!stopRequested) {
         reportSignals();
         if (!connected) {

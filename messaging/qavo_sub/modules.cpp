@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "lib/settings.h"
 #include "messaging/qavo_sub/request_checks.h"
 #include "nvram.h"
 #include "qavo/web.h"
@@ -51,10 +52,10 @@ bool isSetting(const cJSON *member) { return member->string && !isReplyField(mem
 bool storeAll(cJSON *const *settings, const char **before, int count)
 {
     for (int i = 0; i < count; ++i) {
-        before[i] = nvram_bufget(0, settings[i]->string); // stays valid: the store keeps it
-        if (nvram_bufset(0, settings[i]->string, settings[i]->valuestring) != 0) {
+        before[i] = nvram_bufget(qavo::kRouterSection, settings[i]->string); // stays valid: the store keeps it
+        if (nvram_bufset(qavo::kRouterSection, settings[i]->string, settings[i]->valuestring) != 0) {
             while (i-- > 0)
-                nvram_bufset(0, settings[i]->string, before[i]);
+                nvram_bufset(qavo::kRouterSection, settings[i]->string, before[i]);
             return false;
         }
     }
@@ -85,7 +86,7 @@ void setcfg(mosquitto *client, const char *topic, cJSON *request)
             settings[i++] = member;
     }
     if (settings && before && storeAll(settings, before, count)) {
-        nvram_commit(0);
+        nvram_commit(qavo::kRouterSection);
         websSetCfgResponse(client, topic, websGetVar(request, "wtime", ""), websGetVar(request, "reserv", ""));
     } else {
         websErrorResponse(client, topic, "the settings could not be stored; nothing was changed");

@@ -71,7 +71,7 @@ std::string addCommand(const char *record, bool *built = nullptr)
 {
     RoutingRule rule;
     EXPECT_TRUE(parseRoutingRule(record, &rule)) << record;
-    char command[kRouteCommandSize] = "unchanged";
+    char command[qavo::kCommandSize] = "unchanged";
     bool ok = buildRouteAdd(rule, command);
     if (built)
         *built = ok;
@@ -84,7 +84,7 @@ std::string deleteCommand(const char *ifname, const char *destination, const cha
     snprintf(route.ifname, sizeof route.ifname, "%s", ifname);
     snprintf(route.destination, sizeof route.destination, "%s", destination);
     snprintf(route.mask, sizeof route.mask, "%s", mask);
-    char command[kRouteCommandSize];
+    char command[qavo::kCommandSize];
     return buildRouteDelete(route, command) ? command : "refused";
 }
 
@@ -127,7 +127,7 @@ TEST(RouteCommands, HostileFieldsBuildNoCommand)
         RoutingRule rule;
         if (!parseRoutingRule(record, &rule))
             continue; // the record splitter already keeps it out
-        char command[kRouteCommandSize];
+        char command[qavo::kCommandSize];
         EXPECT_FALSE(buildRouteAdd(rule, command)) << record;
         EXPECT_STREQ(command, "") << record;
     }
