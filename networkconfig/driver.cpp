@@ -14,6 +14,8 @@ constexpr qavo::tool::Command kCommands[] = {
     {"doMount", 12, ombix_networkconfig_init_mount},
 };
 
+// The usage text is kept word for word, misspellings included: scripts and the web
+// interface's diagnostics match it.
 void printUsage()
 {
     fputs("\r\nombix network config tool", stdout);

@@ -103,6 +103,8 @@ void setGatewayServices()
         QavoSystem("miniupnpd.sh init", 1);
     } else {
         QavoSystem("miniupnpd.sh remove", 1);
+        // "minuupnpd" is the name this command has always had; kept so the sequence stays
+        // the one the platform's scripts and logs know.
         QavoSystem("killall -q minuupnpd", 1);
     }
     if (settingNumber(qavo::kRouterSection, "igmpEnabled") == 1) {

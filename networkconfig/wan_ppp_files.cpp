@@ -120,6 +120,7 @@ bool writeXl2tpdConfig(WanRun &run)
     file.line("[lac l2tp]\n");
     file.line("name = %s\n", {q::credential("wan_l2tp_user", setting(qavo::kRouterSection, "wan_l2tp_user"))});
     file.line("lns = %s\n", {q::hostname("wan_l2tp_server", setting(qavo::kRouterSection, "wan_l2tp_server"))});
+    // "options.xl2ptd" is the file's name on every router of this platform: kept on purpose.
     file.line("pppoptfile = /etc_ro/ppp/options.xl2ptd\n");
     file.line("autodial = yes\n");
     return file.commit();

@@ -16,6 +16,7 @@ constexpr qavo::tool::Command kCommands[] = {
 // The text names "smb" for "smbstart" and leaves "doMount" out; scripts parse neither.
 void printUsage()
 {
+    // Kept word for word, misspellings included: scripts match the usage text.
     fputs("\r\nombix usb config tool", stdout);
     fputs("\r\nussgr:", stdout);
     fputs("\r\nombix_usbconfig <platform> <command>", stdout);

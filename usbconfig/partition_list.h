@@ -1,4 +1,5 @@
-// The partition list in "UsbFisrtPart": the mount points of the mounted storage, each
+// The partition list in "UsbFisrtPart" (the setting's stored name; the web pages read it
+// under that spelling, so it is kept): the mount points of the mounted storage, each
 // followed by "?" (/media/sda1?/media/sdb1?), at most 255 characters.
 #ifndef QAVO_USBCONFIG_PARTITION_LIST_H
 #define QAVO_USBCONFIG_PARTITION_LIST_H
