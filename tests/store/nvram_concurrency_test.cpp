@@ -2,9 +2,12 @@
 // moment leaves a store that loads with old or new values.
 #include <nvram.h>
 
+#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <random>
 #include <string>
@@ -60,13 +63,30 @@ bool is_consistent_blob(const std::string &blob, const std::string &counter) {
   return blob == std::string(4096 + static_cast<std::size_t>(round % 512), letter);
 }
 
+// Waits for one byte on the descriptor, at most `timeout_ms`; false on
+// timeout or when the other end closed without writing.
+bool wait_for_byte(int fd, int timeout_ms) {
+  pollfd readable{fd, POLLIN, 0};
+  int ready;
+  while ((ready = poll(&readable, 1, timeout_ms)) < 0 && errno == EINTR) {
+  }
+  char byte;
+  return ready == 1 && read(fd, &byte, 1) == 1;
+}
+
 TEST_F(NvramConcurrency, WriterKilledDuringWritesLeavesLoadableStore) {
   std::mt19937 random(12345);
   std::uniform_int_distribution<int> delay_us(500, 20000);
   for (int kill_round = 0; kill_round < 20; ++kill_round) {
+    // The writer reports its first commit on the pipe, so the kill falls
+    // among its writes and the persistent copy already holds a blob, however
+    // slow the machine (a loaded host, qemu) is to start it.
+    int committed[2];
+    ASSERT_EQ(pipe(committed), 0);
     pid_t writer = fork();
     ASSERT_GE(writer, 0);
     if (writer == 0) {
+      close(committed[0]);
       nvram_init(0);
       long start = std::atol(nvram_bufget(0, "counter"));
       for (long round = start + 1;; ++round) {
@@ -77,8 +97,20 @@ TEST_F(NvramConcurrency, WriterKilledDuringWritesLeavesLoadableStore) {
         // counter also holds that round's blob.
         nvram_bufset(0, "blob", blob.c_str());
         nvram_bufset(0, "counter", counter.c_str());
-        nvram_commit(0);
+        if (nvram_commit(0) == 0 && committed[1] >= 0) {
+          if (write(committed[1], "c", 1) != 1) _exit(1);
+          close(committed[1]);
+          committed[1] = -1;
+        }
       }
+    }
+    close(committed[1]);
+    const bool started = wait_for_byte(committed[0], 60000);
+    close(committed[0]);
+    if (!started) {
+      kill(writer, SIGKILL);
+      waitpid(writer, nullptr, 0);
+      FAIL() << "round " << kill_round << ": the writer never committed";
     }
     usleep(static_cast<useconds_t>(delay_us(random)));
     kill(writer, SIGKILL);
