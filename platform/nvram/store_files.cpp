@@ -9,6 +9,7 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace qavo::nvram {
 namespace {
@@ -16,30 +17,6 @@ namespace {
 constexpr const char *kLockDirectory = "/var/nvram/";
 constexpr int kLockAttempts = 16;
 constexpr char kTemporaryInfix[] = ".tmp.";
-
-// Descriptor closed on every path.
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    FileDescriptor(const FileDescriptor &) = delete;
-    FileDescriptor &operator=(const FileDescriptor &) = delete;
-    ~FileDescriptor()
-    {
-        if (fd_ >= 0)
-            close(fd_);
-    }
-    int get() const { return fd_; }
-    // Closes now and reports whether the close succeeded.
-    bool closeChecked()
-    {
-        int fd = fd_;
-        fd_ = -1;
-        return close(fd) == 0;
-    }
-
-private:
-    int fd_;
-};
 
 bool writeAll(int fd, std::string_view bytes)
 {
@@ -67,8 +44,8 @@ void syncParentDirectory(const char *path)
         slash[1] = '\0';
     else
         *slash = '\0';
-    FileDescriptor fd(open(directory, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (fd.get() >= 0)
+    Descriptor fd(open(directory, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd)
         fsync(fd.get());
 }
 
@@ -93,16 +70,15 @@ void removeStaleTemporaries(const char *path)
     int prefixLength = std::snprintf(prefix, sizeof prefix, "%s%s", name, kTemporaryInfix);
     if (prefixLength <= 0 || static_cast<std::size_t>(prefixLength) >= sizeof prefix)
         return;
-    DIR *listing = opendir(directory);
-    if (listing == nullptr)
+    Directory listing(opendir(directory));
+    if (!listing)
         return;
-    int directoryFd = dirfd(listing);
-    while (const dirent *entry = readdir(listing)) {
+    int directoryFd = dirfd(listing.get());
+    while (const dirent *entry = readdir(listing.get())) {
         if (std::strncmp(entry->d_name, prefix, static_cast<std::size_t>(prefixLength)) == 0) {
             unlinkat(directoryFd, entry->d_name, 0);
         }
     }
-    closedir(listing);
 }
 
 bool sameFile(const struct stat &a, const struct stat &b)
@@ -140,8 +116,8 @@ bool makeParentDirectories(const char *path)
 ReadStatus readWholeFile(const char *path, ByteBuffer &out)
 {
     // No blocking open of a FIFO, no link followed to a file elsewhere.
-    FileDescriptor fd(open(path, O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC));
-    if (fd.get() < 0) {
+    Descriptor fd(open(path, O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC));
+    if (!fd) {
         if (errno == ENOENT)
             return ReadStatus::Missing;
         return errno == ELOOP ? ReadStatus::NotRegular : ReadStatus::Failed;
@@ -188,10 +164,10 @@ bool replaceFile(const char *path, std::string_view bytes, mode_t mode)
     removeStaleTemporaries(path);
     // mkostemp creates the file exclusively with mode 0600: a link planted at
     // the name makes it fail rather than redirect the write.
-    FileDescriptor fd(mkostemp(temporary, O_CLOEXEC));
-    if (fd.get() < 0)
+    Descriptor fd(mkostemp(temporary, O_CLOEXEC));
+    if (!fd)
         return false;
-    if (fchmod(fd.get(), mode) != 0 || !writeAll(fd.get(), bytes) || fsync(fd.get()) != 0 || !fd.closeChecked()) {
+    if (fchmod(fd.get(), mode) != 0 || !writeAll(fd.get(), bytes) || fsync(fd.get()) != 0 || !fd.close()) {
         int saved = errno;
         unlink(temporary);
         errno = saved;
@@ -221,34 +197,28 @@ StoreLock::StoreLock()
     // Lock the directory, then make sure it is still the one at the path: a
     // directory removed or replaced between the open and the lock is dropped.
     for (int attempt = 0; attempt < kLockAttempts; ++attempt) {
-        int fd = open(path, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        if (fd < 0) {
+        Descriptor fd(open(path, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (!fd) {
             if (errno == ENOENT && makeParentDirectories(path))
                 continue;
             break;
         }
         int locked;
-        while ((locked = flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
+        while ((locked = flock(fd.get(), LOCK_EX)) != 0 && errno == EINTR) {
         }
         struct stat held;
         struct stat current;
-        if (locked == 0 && fstat(fd, &held) == 0 && stat(path, &current) == 0 && sameFile(held, current)) {
-            fd_ = fd;
+        if (locked == 0 && fstat(fd.get(), &held) == 0 && stat(path, &current) == 0 && sameFile(held, current)) {
+            fd_ = std::move(fd);
             return;
         }
         int saved = errno;
-        close(fd);
+        fd.reset();
         errno = saved;
         if (locked != 0)
             break;
     }
     std::fprintf(stderr, "nvram: %s: cannot lock: %s\n", path, std::strerror(errno));
-}
-
-StoreLock::~StoreLock()
-{
-    if (fd_ >= 0)
-        close(fd_); // closing releases the lock
 }
 
 } // namespace qavo::nvram

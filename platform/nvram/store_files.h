@@ -7,6 +7,7 @@
 #include <string_view>
 #include <sys/types.h>
 
+#include "lib/holders.h"
 #include "platform/nvram/byte_buffer.h"
 
 namespace qavo::nvram {
@@ -60,11 +61,10 @@ public:
     StoreLock();
     StoreLock(const StoreLock &) = delete;
     StoreLock &operator=(const StoreLock &) = delete;
-    ~StoreLock();
-    bool held() const { return fd_ >= 0; }
+    bool held() const { return static_cast<bool>(fd_); }
 
 private:
-    int fd_ = -1;
+    Descriptor fd_; // closing it releases the lock
 };
 
 } // namespace qavo::nvram
