@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 namespace qavo::test {
 namespace fs = std::filesystem;
@@ -26,22 +25,21 @@ unsigned crc32(const std::string &bytes)
 
 void StoreRoot::SetUp()
 {
-    std::string pattern = (fs::temp_directory_path() / "nvram-test-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    root_ = pattern;
+    directory_ = std::make_unique<TempDir>("nvram-test");
+    root_ = directory_->path();
+    ASSERT_FALSE(root_.empty());
     setenv("NVRAM_ROOT", root_.c_str(), 1);
 }
 
 void StoreRoot::TearDown()
 {
     unsetenv("NVRAM_ROOT");
-    std::error_code ignored;
-    fs::remove_all(root_, ignored);
+    directory_.reset();
 }
 
 void StoreRoot::installFactoryDefaults() const
 {
-    fs::create_directories(path("/etc_ro/nvram"));
+    ASSERT_TRUE(makeDirectories(path("/etc_ro/nvram")));
     for (const char *name : {"section0.defaults", "section1.defaults"}) {
         fs::copy_file(fs::path(NVRAM_DEFAULTS_DIR) / name, path(std::string("/etc_ro/nvram/") + name),
                       fs::copy_options::overwrite_existing);
@@ -50,7 +48,7 @@ void StoreRoot::installFactoryDefaults() const
 
 void StoreRoot::writeFile(const std::string &fixed, const std::string &contents) const
 {
-    fs::create_directories(fs::path(path(fixed)).parent_path());
+    ASSERT_TRUE(makeDirectories(fs::path(path(fixed)).parent_path()));
     std::ofstream file(path(fixed), std::ios::binary | std::ios::trunc);
     file << contents;
     ASSERT_TRUE(file.good()) << path(fixed);
@@ -58,10 +56,7 @@ void StoreRoot::writeFile(const std::string &fixed, const std::string &contents)
 
 std::string StoreRoot::readFile(const std::string &fixed) const
 {
-    std::ifstream file(path(fixed), std::ios::binary);
-    std::stringstream contents;
-    contents << file.rdbuf();
-    return contents.str();
+    return qavo::test::readFile(path(fixed));
 }
 
 bool StoreRoot::exists(const std::string &fixed) const
@@ -100,11 +95,9 @@ std::string programPath(const std::string &program)
 
 std::string slurpAndRemove(const std::string &filePath)
 {
-    std::ifstream file(filePath, std::ios::binary);
-    std::stringstream contents;
-    contents << file.rdbuf();
+    std::string contents = readFile(filePath);
     fs::remove(filePath);
-    return contents.str();
+    return contents;
 }
 
 } // namespace

@@ -6,8 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "tests/support/test_files.h"
 
 namespace qavo::test {
 
@@ -26,6 +29,7 @@ protected:
     bool exists(const std::string &fixed) const;
     void removeTree(const std::string &fixed) const;
 
+    std::unique_ptr<TempDir> directory_;
     std::string root_;
 };
 
