@@ -12,6 +12,7 @@
 #include <random>
 #include <string>
 
+#include "lib/holders.h"
 #include "tests/store/store_test_support.h"
 
 namespace {
@@ -88,12 +89,14 @@ TEST_F(NvramConcurrency, WriterKilledDuringWritesLeavesLoadableStore)
         // The writer reports its first commit on the pipe, so the kill falls
         // among its writes and the persistent copy already holds a blob, however
         // slow the machine (a loaded host, qemu) is to start it.
-        int committed[2];
-        ASSERT_EQ(pipe(committed), 0);
+        int ends[2];
+        ASSERT_EQ(pipe(ends), 0);
+        qavo::Descriptor reportEnd(ends[0]);
+        qavo::Descriptor commitEnd(ends[1]);
         pid_t writer = fork();
         ASSERT_GE(writer, 0);
         if (writer == 0) {
-            close(committed[0]);
+            reportEnd.reset();
             nvram_init(0);
             long start = std::atol(nvram_bufget(0, "counter"));
             for (long round = start + 1;; ++round) {
@@ -103,17 +106,16 @@ TEST_F(NvramConcurrency, WriterKilledDuringWritesLeavesLoadableStore)
                 // counter also holds that round's blob.
                 nvram_bufset(0, "blob", blob.c_str());
                 nvram_bufset(0, "counter", counter.c_str());
-                if (nvram_commit(0) == 0 && committed[1] >= 0) {
-                    if (write(committed[1], "c", 1) != 1)
+                if (nvram_commit(0) == 0 && commitEnd) {
+                    if (write(commitEnd.get(), "c", 1) != 1)
                         _exit(1);
-                    close(committed[1]);
-                    committed[1] = -1;
+                    commitEnd.reset();
                 }
             }
         }
-        close(committed[1]);
-        const bool started = waitForByte(committed[0], 60000);
-        close(committed[0]);
+        commitEnd.reset();
+        const bool started = waitForByte(reportEnd.get(), 60000);
+        reportEnd.reset();
         if (!started) {
             kill(writer, SIGKILL);
             waitpid(writer, nullptr, 0);
