@@ -1,9 +1,12 @@
 // Section words of the command-line tools.
-#pragma once
+#ifndef QAVO_PLATFORM_NVRAM_SECTION_WORD_H
+#define QAVO_PLATFORM_NVRAM_SECTION_WORD_H
 
-namespace nvram {
+namespace qavo::nvram {
 
 // "2860" and "0" name section 0, "1" section 1; -1 for anything else.
-int parse_section_word(const char *word);
+int parseSectionWord(const char *word);
 
-}  // namespace nvram
+} // namespace qavo::nvram
+
+#endif

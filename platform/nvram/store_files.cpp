@@ -9,214 +9,216 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
-namespace nvram {
+namespace qavo::nvram {
 namespace {
 
 constexpr const char *kLockDirectory = "/var/nvram/";
 constexpr int kLockAttempts = 16;
 constexpr char kTemporaryInfix[] = ".tmp.";
 
-// Descriptor closed on every path.
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  FileDescriptor(const FileDescriptor &) = delete;
-  FileDescriptor &operator=(const FileDescriptor &) = delete;
-  ~FileDescriptor() {
-    if (fd_ >= 0) close(fd_);
-  }
-  int get() const { return fd_; }
-  // Closes now and reports whether the close succeeded.
-  bool close_checked() {
-    int fd = fd_;
-    fd_ = -1;
-    return close(fd) == 0;
-  }
-
- private:
-  int fd_;
-};
-
-bool write_all(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    ssize_t written = write(fd, bytes.data(), bytes.size());
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return false;
+bool writeAll(int fd, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        ssize_t written = write(fd, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
     }
-    bytes.remove_prefix(static_cast<std::size_t>(written));
-  }
-  return true;
+    return true;
 }
 
 // fsync of the directory that holds `path`, so a rename in it is durable.
-void sync_parent_directory(const char *path) {
-  char directory[kPathSize];
-  std::snprintf(directory, sizeof directory, "%s", path);
-  char *slash = std::strrchr(directory, '/');
-  if (slash == nullptr) return;
-  if (slash == directory) slash[1] = '\0';
-  else *slash = '\0';
-  FileDescriptor fd(open(directory, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (fd.get() >= 0) fsync(fd.get());
+void syncParentDirectory(const char *path)
+{
+    char directory[kPathSize];
+    std::snprintf(directory, sizeof directory, "%s", path);
+    char *slash = std::strrchr(directory, '/');
+    if (slash == nullptr)
+        return;
+    if (slash == directory)
+        slash[1] = '\0';
+    else
+        *slash = '\0';
+    Descriptor fd(open(directory, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd)
+        fsync(fd.get());
 }
 
 // Removes "<name>.tmp.*" in the directory of `path`: temporaries of killed
 // writers. Only the path's single writer calls this, so none is in use.
-void remove_stale_temporaries(const char *path) {
-  char directory[kPathSize];
-  std::snprintf(directory, sizeof directory, "%s", path);
-  char *slash = std::strrchr(directory, '/');
-  const char *name = path;
-  if (slash != nullptr) {
-    name = path + (slash - directory) + 1;
-    if (slash == directory) slash[1] = '\0';
-    else *slash = '\0';
-  } else {
-    std::snprintf(directory, sizeof directory, ".");
-  }
-  char prefix[kPathSize];
-  int prefix_length = std::snprintf(prefix, sizeof prefix, "%s%s", name, kTemporaryInfix);
-  if (prefix_length <= 0 || static_cast<std::size_t>(prefix_length) >= sizeof prefix) return;
-  DIR *listing = opendir(directory);
-  if (listing == nullptr) return;
-  int directory_fd = dirfd(listing);
-  while (const dirent *entry = readdir(listing)) {
-    if (std::strncmp(entry->d_name, prefix, static_cast<std::size_t>(prefix_length)) == 0) {
-      unlinkat(directory_fd, entry->d_name, 0);
+void removeStaleTemporaries(const char *path)
+{
+    char directory[kPathSize];
+    std::snprintf(directory, sizeof directory, "%s", path);
+    char *slash = std::strrchr(directory, '/');
+    const char *name = path;
+    if (slash != nullptr) {
+        name = path + (slash - directory) + 1;
+        if (slash == directory)
+            slash[1] = '\0';
+        else
+            *slash = '\0';
+    } else {
+        std::snprintf(directory, sizeof directory, ".");
     }
-  }
-  closedir(listing);
-}
-
-bool same_file(const struct stat &a, const struct stat &b) {
-  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
-
-}  // namespace
-
-bool store_path(const char *fixed, char (&out)[kPathSize]) {
-  const char *root = std::getenv("NVRAM_ROOT");
-  if (root == nullptr) root = "";
-  int length = std::snprintf(out, sizeof out, "%s%s", root, fixed);
-  return length > 0 && static_cast<std::size_t>(length) < sizeof out;
-}
-
-bool make_parent_directories(const char *path) {
-  char partial[kPathSize];
-  if (std::snprintf(partial, sizeof partial, "%s", path) >= static_cast<int>(sizeof partial)) {
-    errno = ENAMETOOLONG;
-    return false;
-  }
-  for (char *slash = std::strchr(partial + 1, '/'); slash != nullptr;
-       slash = std::strchr(slash + 1, '/')) {
-    *slash = '\0';
-    if (mkdir(partial, 0755) != 0 && errno != EEXIST) return false;
-    *slash = '/';
-  }
-  return true;
-}
-
-ReadStatus read_whole_file(const char *path, ByteBuffer &out) {
-  // No blocking open of a FIFO, no link followed to a file elsewhere.
-  FileDescriptor fd(open(path, O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC));
-  if (fd.get() < 0) {
-    if (errno == ENOENT) return ReadStatus::missing;
-    return errno == ELOOP ? ReadStatus::not_regular : ReadStatus::failed;
-  }
-  struct stat info;
-  if (fstat(fd.get(), &info) != 0) return ReadStatus::failed;
-  if (!S_ISREG(info.st_mode)) return ReadStatus::not_regular;
-  std::size_t expected = static_cast<std::size_t>(info.st_size);
-  for (;;) {
-    if (out.size() > kMaxFileSize || expected > kMaxFileSize) {
-      errno = EFBIG;
-      return ReadStatus::failed;
+    char prefix[kPathSize];
+    int prefixLength = std::snprintf(prefix, sizeof prefix, "%s%s", name, kTemporaryInfix);
+    if (prefixLength <= 0 || static_cast<std::size_t>(prefixLength) >= sizeof prefix)
+        return;
+    Directory listing(opendir(directory));
+    if (!listing)
+        return;
+    int directoryFd = dirfd(listing.get());
+    while (const dirent *entry = readdir(listing.get())) {
+        if (std::strncmp(entry->d_name, prefix, static_cast<std::size_t>(prefixLength)) == 0) {
+            unlinkat(directoryFd, entry->d_name, 0);
+        }
     }
-    // One byte more than the size seen, so the end of file shows at once.
-    std::size_t chunk = expected >= out.size() ? expected - out.size() + 1 : 4096;
-    if (!out.reserve(chunk)) {
-      errno = ENOMEM;
-      return ReadStatus::failed;
-    }
-    ssize_t got = read(fd.get(), out.tail(), chunk);
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      return ReadStatus::failed;
-    }
-    if (got == 0) return ReadStatus::ok;
-    out.grow_by(static_cast<std::size_t>(got));
-  }
 }
 
-bool replace_file(const char *path, std::string_view bytes, mode_t mode) {
-  char temporary[kPathSize];
-  if (std::snprintf(temporary, sizeof temporary, "%s%sXXXXXX", path, kTemporaryInfix) >=
-      static_cast<int>(sizeof temporary)) {
-    errno = ENAMETOOLONG;
-    return false;
-  }
-  if (!make_parent_directories(path)) return false;
-  remove_stale_temporaries(path);
-  // mkostemp creates the file exclusively with mode 0600: a link planted at
-  // the name makes it fail rather than redirect the write.
-  FileDescriptor fd(mkostemp(temporary, O_CLOEXEC));
-  if (fd.get() < 0) return false;
-  if (fchmod(fd.get(), mode) != 0 || !write_all(fd.get(), bytes) || fsync(fd.get()) != 0 ||
-      !fd.close_checked()) {
-    int saved = errno;
-    unlink(temporary);
-    errno = saved;
-    return false;
-  }
-  if (rename(temporary, path) != 0) {
-    int saved = errno;
-    unlink(temporary);
-    errno = saved;
-    return false;
-  }
-  sync_parent_directory(path);
-  return true;
+bool sameFile(const struct stat &a, const struct stat &b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-StoreLock::StoreLock() {
-  char path[kPathSize];
-  if (!store_path(kLockDirectory, path)) {
-    std::fprintf(stderr, "nvram: lock path too long\n");
-    return;
-  }
-  if (!make_parent_directories(path)) {
-    std::fprintf(stderr, "nvram: %s: %s\n", path, std::strerror(errno));
-    return;
-  }
-  // Lock the directory, then make sure it is still the one at the path: a
-  // directory removed or replaced between the open and the lock is dropped.
-  for (int attempt = 0; attempt < kLockAttempts; ++attempt) {
-    int fd = open(path, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) {
-      if (errno == ENOENT && make_parent_directories(path)) continue;
-      break;
-    }
-    int locked;
-    while ((locked = flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
-    }
-    struct stat held;
-    struct stat current;
-    if (locked == 0 && fstat(fd, &held) == 0 && stat(path, &current) == 0 && same_file(held, current)) {
-      fd_ = fd;
-      return;
-    }
-    int saved = errno;
-    close(fd);
-    errno = saved;
-    if (locked != 0) break;
-  }
-  std::fprintf(stderr, "nvram: %s: cannot lock: %s\n", path, std::strerror(errno));
+} // namespace
+
+bool storePath(const char *fixed, char (&out)[kPathSize])
+{
+    const char *root = std::getenv("NVRAM_ROOT");
+    if (root == nullptr)
+        root = "";
+    int length = std::snprintf(out, sizeof out, "%s%s", root, fixed);
+    return length > 0 && static_cast<std::size_t>(length) < sizeof out;
 }
 
-StoreLock::~StoreLock() {
-  if (fd_ >= 0) close(fd_);  // closing releases the lock
+bool makeParentDirectories(const char *path)
+{
+    char partial[kPathSize];
+    if (std::snprintf(partial, sizeof partial, "%s", path) >= static_cast<int>(sizeof partial)) {
+        errno = ENAMETOOLONG;
+        return false;
+    }
+    for (char *slash = std::strchr(partial + 1, '/'); slash != nullptr; slash = std::strchr(slash + 1, '/')) {
+        *slash = '\0';
+        if (mkdir(partial, 0755) != 0 && errno != EEXIST)
+            return false;
+        *slash = '/';
+    }
+    return true;
 }
 
-}  // namespace nvram
+ReadStatus readWholeFile(const char *path, ByteBuffer &out)
+{
+    // No blocking open of a FIFO, no link followed to a file elsewhere.
+    Descriptor fd(open(path, O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC));
+    if (!fd) {
+        if (errno == ENOENT)
+            return ReadStatus::Missing;
+        return errno == ELOOP ? ReadStatus::NotRegular : ReadStatus::Failed;
+    }
+    struct stat info;
+    if (fstat(fd.get(), &info) != 0)
+        return ReadStatus::Failed;
+    if (!S_ISREG(info.st_mode))
+        return ReadStatus::NotRegular;
+    std::size_t expected = static_cast<std::size_t>(info.st_size);
+    for (;;) {
+        if (out.size() > kMaxFileSize || expected > kMaxFileSize) {
+            errno = EFBIG;
+            return ReadStatus::Failed;
+        }
+        // One byte more than the size seen, so the end of file shows at once.
+        std::size_t chunk = expected >= out.size() ? expected - out.size() + 1 : 4096;
+        if (!out.reserve(chunk)) {
+            errno = ENOMEM;
+            return ReadStatus::Failed;
+        }
+        ssize_t got = read(fd.get(), out.tail(), chunk);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            return ReadStatus::Failed;
+        }
+        if (got == 0)
+            return ReadStatus::Ok;
+        out.growBy(static_cast<std::size_t>(got));
+    }
+}
+
+bool replaceFile(const char *path, std::string_view bytes, mode_t mode)
+{
+    char temporary[kPathSize];
+    if (std::snprintf(temporary, sizeof temporary, "%s%sXXXXXX", path, kTemporaryInfix) >=
+        static_cast<int>(sizeof temporary)) {
+        errno = ENAMETOOLONG;
+        return false;
+    }
+    if (!makeParentDirectories(path))
+        return false;
+    removeStaleTemporaries(path);
+    // mkostemp creates the file exclusively with mode 0600: a link planted at
+    // the name makes it fail rather than redirect the write.
+    Descriptor fd(mkostemp(temporary, O_CLOEXEC));
+    if (!fd)
+        return false;
+    if (fchmod(fd.get(), mode) != 0 || !writeAll(fd.get(), bytes) || fsync(fd.get()) != 0 || !fd.close()) {
+        int saved = errno;
+        unlink(temporary);
+        errno = saved;
+        return false;
+    }
+    if (rename(temporary, path) != 0) {
+        int saved = errno;
+        unlink(temporary);
+        errno = saved;
+        return false;
+    }
+    syncParentDirectory(path);
+    return true;
+}
+
+StoreLock::StoreLock()
+{
+    char path[kPathSize];
+    if (!storePath(kLockDirectory, path)) {
+        std::fprintf(stderr, "nvram: lock path too long\n");
+        return;
+    }
+    if (!makeParentDirectories(path)) {
+        std::fprintf(stderr, "nvram: %s: %s\n", path, std::strerror(errno));
+        return;
+    }
+    // Lock the directory, then make sure it is still the one at the path: a
+    // directory removed or replaced between the open and the lock is dropped.
+    for (int attempt = 0; attempt < kLockAttempts; ++attempt) {
+        Descriptor fd(open(path, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (!fd) {
+            if (errno == ENOENT && makeParentDirectories(path))
+                continue;
+            break;
+        }
+        int locked;
+        while ((locked = flock(fd.get(), LOCK_EX)) != 0 && errno == EINTR) {
+        }
+        struct stat held;
+        struct stat current;
+        if (locked == 0 && fstat(fd.get(), &held) == 0 && stat(path, &current) == 0 && sameFile(held, current)) {
+            fd_ = std::move(fd);
+            return;
+        }
+        int saved = errno;
+        fd.reset();
+        errno = saved;
+        if (locked != 0)
+            break;
+    }
+    std::fprintf(stderr, "nvram: %s: cannot lock: %s\n", path, std::strerror(errno));
+}
+
+} // namespace qavo::nvram

@@ -1,14 +1,16 @@
 // File access of the store: paths under NVRAM_ROOT, whole-file reads, atomic
 // replacement and the writers' lock.
-#pragma once
+#ifndef QAVO_PLATFORM_NVRAM_STORE_FILES_H
+#define QAVO_PLATFORM_NVRAM_STORE_FILES_H
 
 #include <cstddef>
 #include <string_view>
 #include <sys/types.h>
 
+#include "lib/holders.h"
 #include "platform/nvram/byte_buffer.h"
 
-namespace nvram {
+namespace qavo::nvram {
 
 // Longest path the store builds, NVRAM_ROOT included.
 constexpr std::size_t kPathSize = 512;
@@ -22,18 +24,18 @@ constexpr std::size_t kMaxFileSize = 256u << 10;
 
 // Writes NVRAM_ROOT (when set) followed by `fixed` into `out`; false when it
 // does not fit.
-bool store_path(const char *fixed, char (&out)[kPathSize]);
+bool storePath(const char *fixed, char (&out)[kPathSize]);
 
 // Creates the missing directories above `path`; false on failure (errno set).
-bool make_parent_directories(const char *path);
+bool makeParentDirectories(const char *path);
 
-enum class ReadStatus { ok, missing, not_regular, failed };
+enum class ReadStatus { Ok, Missing, NotRegular, Failed };
 
 // Reads the whole file into `out`. The path is opened without following a
 // symbolic link and without blocking: anything but a regular file (a link, a
-// FIFO, a device) gives not_regular. failed sets errno (EFBIG when larger
+// FIFO, a device) gives NotRegular. Failed sets errno (EFBIG when larger
 // than kMaxFileSize).
-ReadStatus read_whole_file(const char *path, ByteBuffer &out);
+ReadStatus readWholeFile(const char *path, ByteBuffer &out);
 
 // Access mode of store files: they hold passwords, so only their owner may
 // read them.
@@ -46,7 +48,7 @@ constexpr mode_t kStoreFileMode = 0600;
 // killed writer are removed first, so the caller must be the only writer of
 // the path (the store lock). Creates missing directories. False on failure
 // (errno set); the old file is then unchanged.
-bool replace_file(const char *path, std::string_view bytes, mode_t mode);
+bool replaceFile(const char *path, std::string_view bytes, mode_t mode);
 
 // Exclusive lock on the runtime copies' directory "/var/nvram", held until
 // destruction. Every process that writes store files holds it while it reads,
@@ -55,15 +57,16 @@ bool replace_file(const char *path, std::string_view bytes, mode_t mode);
 // locking and the new one locked instead. A failure is reported on standard
 // error.
 class StoreLock {
- public:
-  StoreLock();
-  StoreLock(const StoreLock &) = delete;
-  StoreLock &operator=(const StoreLock &) = delete;
-  ~StoreLock();
-  bool held() const { return fd_ >= 0; }
+public:
+    StoreLock();
+    StoreLock(const StoreLock &) = delete;
+    StoreLock &operator=(const StoreLock &) = delete;
+    bool held() const { return static_cast<bool>(fd_); }
 
- private:
-  int fd_ = -1;
+private:
+    Descriptor fd_; // closing it releases the lock
 };
 
-}  // namespace nvram
+} // namespace qavo::nvram
+
+#endif

@@ -8,7 +8,8 @@
 // written by hand. Files the store writes end in a seal line
 // "#seal <entries> <crc32 in 8 hex digits>\n" whose checksum covers every
 // byte before it, so truncation and damage are detected.
-#pragma once
+#ifndef QAVO_PLATFORM_NVRAM_STORE_FORMAT_H
+#define QAVO_PLATFORM_NVRAM_STORE_FORMAT_H
 
 #include <cstddef>
 #include <cstdint>
@@ -17,24 +18,26 @@
 #include "platform/nvram/byte_buffer.h"
 #include "platform/nvram/entry_table.h"
 
-namespace nvram {
+namespace qavo::nvram {
 
-enum class SealRule { required, optional };
+enum class SealRule { Required, Optional };
 
 struct ParseResult {
-  const char *damage;     // nullptr when the text is usable, else what is wrong
-  std::size_t bad_line;   // in an unsealed text: first malformed line (skipped), else 0
+    const char *damage;  // nullptr when the text is usable, else what is wrong
+    std::size_t badLine; // in an unsealed text: first malformed line (skipped), else 0
 };
 
 // Appends the sealed text of the table; false when memory runs out.
-bool format_store(const EntryTable &table, ByteBuffer &out);
+bool formatStore(const EntryTable &table, ByteBuffer &out);
 
 // Parses text into `out` (which must be empty); later lines win over earlier
 // ones with the same key. A sealed text must be intact; an unsealed one is
-// accepted only under SealRule::optional, skipping malformed lines. On damage
+// accepted only under SealRule::Optional, skipping malformed lines. On damage
 // `out` is left empty. The blocks of `out` belong to the caller.
-ParseResult parse_store(std::string_view text, SealRule rule, EntryTable &out);
+ParseResult parseStore(std::string_view text, SealRule rule, EntryTable &out);
 
 std::uint32_t crc32(std::string_view bytes);
 
-}  // namespace nvram
+} // namespace qavo::nvram
+
+#endif

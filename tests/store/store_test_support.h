@@ -1,31 +1,36 @@
 // Helpers for the configuration store tests: a private store root per test
 // and runs of the store's programs as separate processes.
-#pragma once
+#ifndef QAVO_TESTS_STORE_STORE_TEST_SUPPORT_H
+#define QAVO_TESTS_STORE_STORE_TEST_SUPPORT_H
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
-namespace store_test {
+#include "tests/support/test_files.h"
+
+namespace qavo::test {
 
 // A fresh temporary directory used as NVRAM_ROOT, removed afterwards.
 class StoreRoot : public ::testing::Test {
- protected:
-  void SetUp() override;
-  void TearDown() override;
+protected:
+    void SetUp() override;
+    void TearDown() override;
 
-  // Path of a store file under the root, e.g. path("/var/nvram/section0").
-  std::string path(const std::string &fixed) const { return root_ + fixed; }
-  // Installs the shipped factory defaults of both sections.
-  void install_factory_defaults() const;
-  void write_file(const std::string &fixed, const std::string &contents) const;
-  std::string read_file(const std::string &fixed) const;
-  bool exists(const std::string &fixed) const;
-  void remove_tree(const std::string &fixed) const;
+    // Path of a store file under the root, e.g. path("/var/nvram/section0").
+    std::string path(const std::string &fixed) const { return root_ + fixed; }
+    // Installs the shipped factory defaults of both sections.
+    void installFactoryDefaults() const;
+    void writeFile(const std::string &fixed, const std::string &contents) const;
+    std::string readFile(const std::string &fixed) const;
+    bool exists(const std::string &fixed) const;
+    void removeTree(const std::string &fixed) const;
 
-  std::string root_;
+    std::unique_ptr<TempDir> directory_;
+    std::string root_;
 };
 
 // CRC-32 as used by the seal line (the common IEEE 802.3 polynomial).
@@ -33,19 +38,21 @@ unsigned crc32(const std::string &bytes);
 
 // Runs body(writer) in `count` forked processes at once; each returns its number of
 // failures. Expects every process to end with none.
-void run_writers(int count, const std::function<int(int writer)> &body);
+void runWriters(int count, const std::function<int(int writer)> &body);
 
 struct ProgramRun {
-  int exit_code;  // -1 when it did not exit normally
-  std::string out;
-  std::string err;
+    int exitCode; // -1 when it did not exit normally
+    std::string out;
+    std::string err;
 };
 
 // Runs one of the store's programs (by target name) with the arguments and
 // the current environment; waits for it.
-ProgramRun run_program(const std::string &program, const std::vector<std::string> &args);
+ProgramRun runProgram(const std::string &program, const std::vector<std::string> &args);
 
 // nvram_get in a separate process: the value a later process reads.
-std::string read_in_new_process(const std::string &section, const std::string &key);
+std::string readInNewProcess(const std::string &section, const std::string &key);
 
-}  // namespace store_test
+} // namespace qavo::test
+
+#endif
