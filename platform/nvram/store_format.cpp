@@ -107,6 +107,10 @@ std::size_t findSeparator(std::string_view line)
 // Adds one "key=value" line; false when it is malformed or memory runs out.
 bool parseLine(std::string_view line, EntryTable &out)
 {
+    // A zero byte cannot be part of a key or value that callers read as C strings: kept, a
+    // key would read as another (even empty) key, and the next commit could not be read back.
+    if (line.find('\0') != std::string_view::npos)
+        return false;
     std::size_t separator = findSeparator(line);
     if (separator == std::string_view::npos || separator == 0)
         return false;

@@ -115,6 +115,23 @@ TEST_F(NvramDamage, MalformedLineOfHandWrittenDefaultsIsReportedAndSkipped)
     EXPECT_STREQ(nvram_bufget(0, "level"), "");
 }
 
+TEST_F(NvramDamage, ZeroByteInADefaultsLineMakesItMalformed)
+{
+    removeTree("/var");
+    removeTree("/etc");
+    writeFile("/etc_ro/nvram/section0.defaults", std::string("a=1\n\0k=v\nb=x\0y\nc=3\n", 19));
+    std::string report = reload();
+    EXPECT_THAT(report, HasSubstr(path("/etc_ro/nvram/section0.defaults") + ":2"));
+    EXPECT_STREQ(nvram_bufget(0, ""), "");
+    EXPECT_STREQ(nvram_bufget(0, "b"), "");
+    EXPECT_STREQ(nvram_bufget(0, "c"), "3");
+    // What the store writes back from these defaults reads back whole.
+    ASSERT_EQ(nvram_bufset(0, "d", "4"), 0);
+    ASSERT_EQ(nvram_commit(0), 0);
+    EXPECT_EQ(qavo::test::readInNewProcess("0", "c"), "3");
+    EXPECT_EQ(qavo::test::readInNewProcess("0", "d"), "4");
+}
+
 TEST_F(NvramDamage, UnreadableStoreFileIsReported)
 {
     removeTree(runtime_);
