@@ -29,15 +29,13 @@ bool floorExchange()
     mosquitto *m = mosquitto_new("floor", true, &state);
     mosquitto_int_option(m, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V31);
     mosquitto_int_option(m, MOSQ_OPT_TCP_NODELAY, 1);
-    mosquitto_connect_callback_set(m, [](mosquitto *c, void *, int) {
-        mosquitto_subscribe(c, nullptr, "pelvanto/router/echo/R", 0);
-    });
+    mosquitto_connect_callback_set(
+        m, [](mosquitto *c, void *, int) { mosquitto_subscribe(c, nullptr, "pelvanto/router/echo/R", 0); });
     mosquitto_subscribe_callback_set(m, [](mosquitto *c, void *, int, int, const int *) {
         mosquitto_publish(c, nullptr, "pelvanto/router/echo", 4, "ping", 0, false);
     });
-    mosquitto_message_callback_set(m, [](mosquitto *, void *s, const mosquitto_message *) {
-        static_cast<Floor *>(s)->done = true;
-    });
+    mosquitto_message_callback_set(
+        m, [](mosquitto *, void *s, const mosquitto_message *) { static_cast<Floor *>(s)->done = true; });
     bool ok = mosquitto_connect(m, "127.0.0.1", 1883, 60) == MOSQ_ERR_SUCCESS;
     while (ok && !state.done)
         ok = mosquitto_loop(m, 1000, 1) == MOSQ_ERR_SUCCESS;
@@ -68,8 +66,8 @@ void measure(const char *name, bool (*exchange)(), int count)
     }
     double total = std::chrono::duration<double>(Clock::now() - start).count();
     std::sort(ms.begin(), ms.end());
-    printf("%-22s median %.3f ms  p90 %.3f ms  %.0f exchanges/s\n", name, ms[ms.size() / 2],
-           ms[ms.size() * 9 / 10], count / total);
+    printf("%-22s median %.3f ms  p90 %.3f ms  %.0f exchanges/s\n", name, ms[ms.size() / 2], ms[ms.size() * 9 / 10],
+           count / total);
 }
 
 } // namespace

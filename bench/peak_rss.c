@@ -26,10 +26,7 @@ static long raw_syscall(long number, long a, long b, long c, long d)
 {
     long result;
     register long r10 __asm__("r10") = d;
-    __asm__ volatile("syscall"
-                     : "=a"(result)
-                     : "a"(number), "D"(a), "S"(b), "d"(c), "r"(r10)
-                     : "rcx", "r11", "memory");
+    __asm__ volatile("syscall" : "=a"(result) : "a"(number), "D"(a), "S"(b), "d"(c), "r"(r10) : "rcx", "r11", "memory");
     return result;
 }
 #else
@@ -141,8 +138,7 @@ __attribute__((destructor)) static void report_peak_rss(void)
         hwm = status_field(status, "VmHWM:");
         anon = status_field(status, "RssAnon:");
     }
-    long n = raw_syscall(SYS_readlinkat, AT_FDCWD, (long)"/proc/self/exe", (long)exe,
-                         sizeof exe - 1);
+    long n = raw_syscall(SYS_readlinkat, AT_FDCWD, (long)"/proc/self/exe", (long)exe, sizeof exe - 1);
     exe[n < 0 ? 0 : n] = '\0';
     /* The arguments after the program name, space-separated. */
     long length = read_file("/proc/self/cmdline", args, sizeof args);

@@ -29,7 +29,9 @@ double medianMicroseconds(const char *name, int rounds)
     std::vector<double> times;
     for (int i = 0; i < rounds; ++i) {
         double start = now();
-        { qavo::RunLock lock(name, "bench", 1000); }
+        {
+            qavo::RunLock lock(name, "bench", 1000);
+        }
         times.push_back((now() - start) * 1e6);
     }
     std::sort(times.begin(), times.end());

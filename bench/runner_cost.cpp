@@ -23,8 +23,7 @@ void bare(const char *command)
 {
     pid_t pid = fork();
     if (pid == 0) {
-        char *const argv[] = {const_cast<char *>("sh"), const_cast<char *>("-c"), const_cast<char *>(command),
-                              nullptr};
+        char *const argv[] = {const_cast<char *>("sh"), const_cast<char *>("-c"), const_cast<char *>(command), nullptr};
         execv("/bin/sh", argv);
         _exit(127);
     }

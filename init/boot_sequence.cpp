@@ -14,13 +14,16 @@
 
 namespace {
 
-
-void run(const char *command) { QavoSystem(command, 0); }
+void run(const char *command)
+{
+    QavoSystem(command, 0);
+}
 
 // The firewall tool is started here only for a static WAN in gateway or wireless-ISP mode.
 bool firewallAtBoot()
 {
-    bool routingMode = qavo::settingIs(qavo::kRouterSection, "OperationMode", "1") || qavo::settingIs(qavo::kRouterSection, "OperationMode", "3");
+    bool routingMode = qavo::settingIs(qavo::kRouterSection, "OperationMode", "1") ||
+                       qavo::settingIs(qavo::kRouterSection, "OperationMode", "3");
     return routingMode && qavo::settingIs(qavo::kRouterSection, "wanConnectionMode", "STATIC");
 }
 
@@ -62,7 +65,7 @@ int initInternet()
     setNetworkOmbix("initwan");
     setNetworkOmbix("initlan");
     qavo::runCommand<qavo::kCommandSize>(0, "echo -n '%s'>/var/wanInface",
-                                   {qavo::quote::text("WAN interface", getWanIfNamePPP())});
+                                         {qavo::quote::text("WAN interface", getWanIfNamePPP())});
     setUsbOmbix("init");
     setUsbOmbix("doMount");
     setLanguageCfg();

@@ -25,8 +25,10 @@ namespace {
 
 using eeprom::Mac;
 
-
-void removeDump() { QavoSystem("rm -f /tmp/e2p", 0); }
+void removeDump()
+{
+    QavoSystem("rm -f /tmp/e2p", 0);
+}
 
 int dumpUnreadable()
 {
@@ -72,7 +74,8 @@ bool storeWanMac(const Mac &wan)
 {
     char text[QAVO_MAC_TEXT_SIZE];
     snprintf(text, sizeof text, "%02x:%02x:%02x:%02x:%02x:%02x", wan[0], wan[1], wan[2], wan[3], wan[4], wan[5]);
-    int status = runCommand<qavo::kSmallCommandSize>(0, "nvram_set 2860 WAN_MAC_ADDR %s", {quote::mac("WAN_MAC_ADDR", text)});
+    int status =
+        runCommand<qavo::kSmallCommandSize>(0, "nvram_set 2860 WAN_MAC_ADDR %s", {quote::mac("WAN_MAC_ADDR", text)});
     if (status == 0)
         return true;
     printf("[Debug]Fix Mac failed: WAN_MAC_ADDR %s not stored (status %d); no reboot\n", text, status);

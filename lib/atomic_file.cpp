@@ -84,9 +84,15 @@ bool linkUnnamed(int fd, const char *target, char *name, size_t size)
 
 } // namespace
 
-void AtomicFile::setRootForTests(const char *root) { testRoot = root; }
+void AtomicFile::setRootForTests(const char *root)
+{
+    testRoot = root;
+}
 
-const char *AtomicFile::rootForTests() { return testRoot; }
+const char *AtomicFile::rootForTests()
+{
+    return testRoot;
+}
 
 bool AtomicFile::exists(const char *path)
 {
@@ -94,7 +100,10 @@ bool AtomicFile::exists(const char *path)
     return rootedPath(path, rooted, sizeof rooted) && access(rooted, F_OK) == 0;
 }
 
-AtomicFile::~AtomicFile() { discard(); }
+AtomicFile::~AtomicFile()
+{
+    discard();
+}
 
 bool AtomicFile::open(const char *path, unsigned mode)
 {

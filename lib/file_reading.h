@@ -8,8 +8,8 @@
 namespace qavo::files {
 
 struct ReadResult {
-    size_t stored;  // bytes put into the buffer
-    bool complete;  // false when the buffer filled before the end of the file or line
+    size_t stored; // bytes put into the buffer
+    bool complete; // false when the buffer filled before the end of the file or line
 };
 
 // Stores bytes of file into buffer (capacity bytes, no terminator) until the end of the

@@ -35,7 +35,8 @@ void mirrorEntry(const char *source, const char *target, const char *name)
         return;
     }
     if (S_ISDIR(info.st_mode)) {
-        qavo::runCommand<qavo::kCommandSize>(0, "mkdir -p %s 1>/dev/null 2>&1", {qavo::quote::text("directory", targetPath)});
+        qavo::runCommand<qavo::kCommandSize>(0, "mkdir -p %s 1>/dev/null 2>&1",
+                                             {qavo::quote::text("directory", targetPath)});
         mirrorDirectory(sourcePath, targetPath);
         return;
     }
@@ -43,8 +44,9 @@ void mirrorEntry(const char *source, const char *target, const char *name)
         fprintf(stderr, "Can't change to directory %s\n", target);
         return;
     }
-    qavo::runCommand<qavo::kCommandSize>(0, "ln -s %s %s 1>/dev/null 2>&1",
-                                   {qavo::quote::text("file", sourcePath), qavo::quote::text("link", targetPath)});
+    qavo::runCommand<qavo::kCommandSize>(
+        0, "ln -s %s %s 1>/dev/null 2>&1",
+        {qavo::quote::text("file", sourcePath), qavo::quote::text("link", targetPath)});
 }
 
 void mirrorDirectory(const char *source, const char *target)

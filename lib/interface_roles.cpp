@@ -46,7 +46,10 @@ int clearedOnFailure(int result, char *out)
 
 } // namespace
 
-extern "C" const char *getLanIfName(void) { return "br0"; }
+extern "C" const char *getLanIfName(void)
+{
+    return "br0";
+}
 
 extern "C" const char *getWanIfName(void)
 {
@@ -100,9 +103,27 @@ extern "C" const char *getLanWanNamebyIf(const char *ifname)
     return ifname;
 }
 
-extern "C" int getLanIp(char *out) { return clearedOnFailure(getIfIp(getLanIfName(), out), out); }
-extern "C" int getLanMac(char *out) { return clearedOnFailure(getIfMac(getLanIfName(), out), out); }
-extern "C" int getLanNetmask(char *out) { return clearedOnFailure(getIfNetmask(getLanIfName(), out), out); }
-extern "C" int getWanIp(char *out) { return clearedOnFailure(getIfIp(getWanIfNamePPP(), out), out); }
-extern "C" int getWanMac(char *out) { return clearedOnFailure(getIfMac(getWanIfName(), out), out); }
-extern "C" int getWanNetmask(char *out) { return clearedOnFailure(getIfNetmask(getWanIfNamePPP(), out), out); }
+extern "C" int getLanIp(char *out)
+{
+    return clearedOnFailure(getIfIp(getLanIfName(), out), out);
+}
+extern "C" int getLanMac(char *out)
+{
+    return clearedOnFailure(getIfMac(getLanIfName(), out), out);
+}
+extern "C" int getLanNetmask(char *out)
+{
+    return clearedOnFailure(getIfNetmask(getLanIfName(), out), out);
+}
+extern "C" int getWanIp(char *out)
+{
+    return clearedOnFailure(getIfIp(getWanIfNamePPP(), out), out);
+}
+extern "C" int getWanMac(char *out)
+{
+    return clearedOnFailure(getIfMac(getWanIfName(), out), out);
+}
+extern "C" int getWanNetmask(char *out)
+{
+    return clearedOnFailure(getIfNetmask(getWanIfNamePPP(), out), out);
+}

@@ -5,7 +5,6 @@
 
 namespace {
 
-
 template <size_t N>
 int launch(const char (&format)[N], const char *word)
 {
@@ -18,7 +17,19 @@ int launch(const char (&format)[N], const char *word)
 
 } // namespace
 
-extern "C" int setWiFiOmbix(const char *word) { return launch("ombix_wificonfig mtk7620 %s &", word); }
-extern "C" int setNetworkOmbix(const char *word) { return launch("ombix_networkconfig mtk7620 %s &", word); }
-extern "C" int setFWOmbix(const char *word) { return launch("ombix_firewallconfig mtk7620 %s &", word); }
-extern "C" int setUsbOmbix(const char *word) { return launch("ombix_usbconfig mtk7620 %s &", word); }
+extern "C" int setWiFiOmbix(const char *word)
+{
+    return launch("ombix_wificonfig mtk7620 %s &", word);
+}
+extern "C" int setNetworkOmbix(const char *word)
+{
+    return launch("ombix_networkconfig mtk7620 %s &", word);
+}
+extern "C" int setFWOmbix(const char *word)
+{
+    return launch("ombix_firewallconfig mtk7620 %s &", word);
+}
+extern "C" int setUsbOmbix(const char *word)
+{
+    return launch("ombix_usbconfig mtk7620 %s &", word);
+}

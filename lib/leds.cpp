@@ -30,7 +30,10 @@ constexpr Pattern kBlinking = {11, 11, QAVO_LED_ALWAYS, 1, QAVO_LED_ALWAYS};
 // A red system LED is driven only when its line is below this.
 constexpr long kNoRedLed = 1000;
 
-int send(uint32_t gpio, const Pattern &p) { return gpioLedSet(gpio, p.on, p.off, p.blinks, p.rests, p.repeats); }
+int send(uint32_t gpio, const Pattern &p)
+{
+    return gpioLedSet(gpio, p.on, p.off, p.blinks, p.rests, p.repeats);
+}
 
 // Settings hold decimal text; a line that does not fit 32 bits can only be refused.
 uint32_t gpioSetting(const char *key)
@@ -42,8 +45,7 @@ uint32_t gpioSetting(const char *key)
 
 } // namespace
 
-extern "C" int gpioLedSet(uint32_t gpio, uint32_t on, uint32_t off, uint32_t blinks, uint32_t rests,
-                          uint32_t repeats)
+extern "C" int gpioLedSet(uint32_t gpio, uint32_t on, uint32_t off, uint32_t blinks, uint32_t rests, uint32_t repeats)
 {
     if (gpio > QAVO_GPIO_MAX || on > QAVO_LED_ALWAYS || off > QAVO_LED_ALWAYS || blinks > QAVO_LED_ALWAYS ||
         rests > QAVO_LED_ALWAYS || repeats > QAVO_LED_ALWAYS)
@@ -61,7 +63,10 @@ extern "C" int gpioLedSet(uint32_t gpio, uint32_t on, uint32_t off, uint32_t bli
     return 0;
 }
 
-extern "C" int ledAlways(uint32_t gpio, int lit) { return send(gpio, lit ? kAlwaysOn : kAlwaysOff); }
+extern "C" int ledAlways(uint32_t gpio, int lit)
+{
+    return send(gpio, lit ? kAlwaysOn : kAlwaysOff);
+}
 
 extern "C" int ledWps(uint32_t gpio, int state)
 {

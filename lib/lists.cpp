@@ -132,7 +132,10 @@ extern "C" int getNums(const char *list, char delimiter)
     return count;
 }
 
-extern "C" int getRuleNums(const char *list) { return getNums(list, ';'); }
+extern "C" int getRuleNums(const char *list)
+{
+    return getNums(list, ';');
+}
 
 extern "C" int deleteNthValueMulti(const int *indexes, int count, char *list, char delimiter)
 {

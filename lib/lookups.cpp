@@ -44,7 +44,10 @@ extern "C" void arplookup(const char *ip, char *out)
         neighbourLookup(ip, qavo::proc::ArpKey::IpAddress, "00:00:00:00:00:00", out, kMacText);
 }
 
-extern "C" void getStationMAC(const char *ip, char *out) { arplookup(ip, out); }
+extern "C" void getStationMAC(const char *ip, char *out)
+{
+    arplookup(ip, out);
+}
 
 extern "C" void arplookup_ip(const char *mac, char *out)
 {
@@ -78,7 +81,10 @@ extern "C" int getDnsSized(int n, char *out, size_t outSize)
     return qavo::proc::nthNameserver(resolver.get(), n, out, outSize) ? 0 : -1;
 }
 
-extern "C" void getDns(int n, char *out) { getDnsSized(n, out, kIpText); }
+extern "C" void getDns(int n, char *out)
+{
+    getDnsSized(n, out, kIpText);
+}
 
 extern "C" void getWanDefMac(char *out)
 {
@@ -106,4 +112,7 @@ extern "C" int isIpValid(const char *text)
     return 0;
 }
 
-extern "C" int isMacValid(const char *text) { return text && qavo::validate::isMac(text); }
+extern "C" int isMacValid(const char *text)
+{
+    return text && qavo::validate::isMac(text);
+}

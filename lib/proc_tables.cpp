@@ -11,7 +11,10 @@ namespace {
 constexpr int kTableLine = 256; // /proc/net/dev, /proc/net/arp, /proc/net/route
 constexpr int kShortLine = 80;  // resolver files and /proc/mtd
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
 
 // The next blank-separated word of text, consumed from its front; empty at the end.
 std::string_view nextWord(std::string_view &text)

@@ -45,9 +45,8 @@ const char *refusal(const Value &value)
 // Characters that /bin/sh reads literally anywhere in a word.
 bool shellPlain(char c)
 {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
-           c == '-' || c == '.' || c == ',' || c == ':' || c == '/' || c == '@' || c == '%' ||
-           c == '+' || c == '=';
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '-' ||
+           c == '.' || c == ',' || c == ':' || c == '/' || c == '@' || c == '%' || c == '+' || c == '=';
 }
 
 // Characters that pppd's word reader takes literally in a bare word.
@@ -167,8 +166,7 @@ void Builder::emit(const Value &value)
         break;
     case Syntax::Plain:
         if (!validate::isOneLine(value.text)) {
-            fprintf(stderr, "Error: setting %s holds a line break or another control character; refused\n",
-                    value.name);
+            fprintf(stderr, "Error: setting %s holds a line break or another control character; refused\n", value.name);
             fail();
             return;
         }

@@ -34,8 +34,8 @@ namespace qavo::quote {
 enum class Syntax : unsigned char { Shell, Pppd, Plain, Xl2tpd };
 
 enum class Kind : unsigned char {
-    Text,     // anything; quoted as needed
-    Line,     // anything without a control character
+    Text,       // anything; quoted as needed
+    Line,       // anything without a control character
     Credential, // anything without a line feed or carriage return (user names, passwords)
     Ipv4,
     InetAddr, // an IPv4 address in any form inet_aton reads (for files read that way)
@@ -45,30 +45,69 @@ enum class Kind : unsigned char {
     Mtu,
     IfName,
     HostName,
-    Decimal,  // unsigned decimal text
-    Integer,  // a number held by the value itself
+    Decimal, // unsigned decimal text
+    Integer, // a number held by the value itself
 };
 
 struct Value {
-    const char *name;       // the setting or source, for messages
-    std::string_view text;  // unused for Integer
+    const char *name;      // the setting or source, for messages
+    std::string_view text; // unused for Integer
     Kind kind;
-    long number;            // Integer only
+    long number; // Integer only
 };
 
-inline Value text(const char *name, std::string_view v) { return {name, v, Kind::Text, 0}; }
-inline Value line(const char *name, std::string_view v) { return {name, v, Kind::Line, 0}; }
-inline Value credential(const char *name, std::string_view v) { return {name, v, Kind::Credential, 0}; }
-inline Value ipv4(const char *name, std::string_view v) { return {name, v, Kind::Ipv4, 0}; }
-inline Value inetAddr(const char *name, std::string_view v) { return {name, v, Kind::InetAddr, 0}; }
-inline Value netmask(const char *name, std::string_view v) { return {name, v, Kind::Netmask, 0}; }
-inline Value etherAddr(const char *name, std::string_view v) { return {name, v, Kind::EtherAddr, 0}; }
-inline Value mac(const char *name, std::string_view v) { return {name, v, Kind::Mac, 0}; }
-inline Value mtu(const char *name, std::string_view v) { return {name, v, Kind::Mtu, 0}; }
-inline Value ifname(const char *name, std::string_view v) { return {name, v, Kind::IfName, 0}; }
-inline Value hostname(const char *name, std::string_view v) { return {name, v, Kind::HostName, 0}; }
-inline Value decimal(const char *name, std::string_view v) { return {name, v, Kind::Decimal, 0}; }
-inline Value integer(long n) { return {"number", {}, Kind::Integer, n}; }
+inline Value text(const char *name, std::string_view v)
+{
+    return {name, v, Kind::Text, 0};
+}
+inline Value line(const char *name, std::string_view v)
+{
+    return {name, v, Kind::Line, 0};
+}
+inline Value credential(const char *name, std::string_view v)
+{
+    return {name, v, Kind::Credential, 0};
+}
+inline Value ipv4(const char *name, std::string_view v)
+{
+    return {name, v, Kind::Ipv4, 0};
+}
+inline Value inetAddr(const char *name, std::string_view v)
+{
+    return {name, v, Kind::InetAddr, 0};
+}
+inline Value netmask(const char *name, std::string_view v)
+{
+    return {name, v, Kind::Netmask, 0};
+}
+inline Value etherAddr(const char *name, std::string_view v)
+{
+    return {name, v, Kind::EtherAddr, 0};
+}
+inline Value mac(const char *name, std::string_view v)
+{
+    return {name, v, Kind::Mac, 0};
+}
+inline Value mtu(const char *name, std::string_view v)
+{
+    return {name, v, Kind::Mtu, 0};
+}
+inline Value ifname(const char *name, std::string_view v)
+{
+    return {name, v, Kind::IfName, 0};
+}
+inline Value hostname(const char *name, std::string_view v)
+{
+    return {name, v, Kind::HostName, 0};
+}
+inline Value decimal(const char *name, std::string_view v)
+{
+    return {name, v, Kind::Decimal, 0};
+}
+inline Value integer(long n)
+{
+    return {"number", {}, Kind::Integer, n};
+}
 
 // Checks a value against its kind; prints the refusal on standard error when it fails.
 QAVO_API bool accept(const Value &value);

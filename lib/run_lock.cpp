@@ -31,7 +31,10 @@ bool stillAtPath(int fd, const char *path)
 
 } // namespace
 
-void RunLock::setDirectoryForTests(const char *directory) { lockDirectory = directory ? directory : "/var/run"; }
+void RunLock::setDirectoryForTests(const char *directory)
+{
+    lockDirectory = directory ? directory : "/var/run";
+}
 
 RunLock::RunLock(const char *name, const char *what, int waitMilliseconds)
 {

@@ -34,8 +34,7 @@ void writeAll(int fd, const char *text, size_t length)
         writeAll(STDOUT_FILENO, command, strlen(command));
         writeAll(STDOUT_FILENO, "\r\n", 2);
     }
-    char *const argv[] = {const_cast<char *>("sh"), const_cast<char *>("-c"), const_cast<char *>(command),
-                          nullptr};
+    char *const argv[] = {const_cast<char *>("sh"), const_cast<char *>("-c"), const_cast<char *>(command), nullptr};
     execv("/bin/sh", argv);
     _exit(127);
 }

@@ -26,7 +26,10 @@ inline bool settingIs(int section, const char *key, const char *expected)
 }
 
 // Decimal conversion as the settings are stored: missing or empty reads as 0.
-inline long settingNumber(int section, const char *key) { return strtol(setting(section, key), nullptr, 10); }
+inline long settingNumber(int section, const char *key)
+{
+    return strtol(setting(section, key), nullptr, 10);
+}
 
 } // namespace qavo
 

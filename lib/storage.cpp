@@ -25,7 +25,10 @@ bool readLine(FILE *stream, char (&line)[kLineSize], bool &whole)
     return true;
 }
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n'; }
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n';
+}
 
 // Start and length of the index-th blank-separated word of line (from 0).
 bool word(const char *line, int index, const char **start, size_t *length)
@@ -48,10 +51,16 @@ bool word(const char *line, int index, const char **start, size_t *length)
     }
 }
 
-bool isOctal(char c) { return c >= '0' && c <= '7'; }
+bool isOctal(char c)
+{
+    return c >= '0' && c <= '7';
+}
 
 // How much of an over-long word a message shows.
-int shown(size_t length) { return static_cast<int>(length < 32 ? length : 32); }
+int shown(size_t length)
+{
+    return static_cast<int>(length < 32 ? length : 32);
+}
 
 } // namespace
 
@@ -62,8 +71,8 @@ bool partitionName(const char *line, PartitionName &name)
     if (!word(line, 3, &start, &length))
         return false;
     if (length > kPartitionNameMax) {
-        fprintf(stderr, "doMount: partition name %.*s... longer than %zu characters; skipped\n", shown(length),
-                start, kPartitionNameMax);
+        fprintf(stderr, "doMount: partition name %.*s... longer than %zu characters; skipped\n", shown(length), start,
+                kPartitionNameMax);
         return false;
     }
     memcpy(name, start, length);
@@ -89,8 +98,7 @@ bool mountPoint(const char *line, MountPoint &out)
     size_t n = 0;
     for (size_t i = 0; i < length; ++i) {
         char c = start[i];
-        if (c == '\\' && i + 3 < length && isOctal(start[i + 1]) && isOctal(start[i + 2]) &&
-            isOctal(start[i + 3])) {
+        if (c == '\\' && i + 3 < length && isOctal(start[i + 1]) && isOctal(start[i + 2]) && isOctal(start[i + 3])) {
             int value = (start[i + 1] - '0') * 64 + (start[i + 2] - '0') * 8 + (start[i + 3] - '0');
             if (value == 0 || value > 255)
                 return false;
@@ -98,8 +106,8 @@ bool mountPoint(const char *line, MountPoint &out)
             i += 3;
         }
         if (n == kMountPointMax) {
-            fprintf(stderr, "mount point %.*s... longer than %zu characters; skipped\n", shown(length),
-                    start, kMountPointMax);
+            fprintf(stderr, "mount point %.*s... longer than %zu characters; skipped\n", shown(length), start,
+                    kMountPointMax);
             return false;
         }
         out[n++] = c;

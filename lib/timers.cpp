@@ -43,6 +43,12 @@ extern "C" int setTimer2(int microseconds, qavo_timer_handler handler)
     return installAndArm(SIGVTALRM, ITIMER_VIRTUAL, microseconds, handler);
 }
 
-extern "C" int stopTimer(void) { return arm(ITIMER_REAL, 0); }
+extern "C" int stopTimer(void)
+{
+    return arm(ITIMER_REAL, 0);
+}
 
-extern "C" int stopTimer2(void) { return arm(ITIMER_VIRTUAL, 0); }
+extern "C" int stopTimer2(void)
+{
+    return arm(ITIMER_VIRTUAL, 0);
+}

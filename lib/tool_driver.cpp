@@ -14,8 +14,7 @@ struct Platform {
 
 // Both tools accept the same chip families, tested in this order.
 constexpr Platform kPlatforms[] = {
-    {"ra3050", 6, 2},  {"mtk7620", 7, 4}, {"mtk7628", 7, 5},
-    {"ra5350", 6, 3},  {"ra305x", 6, 7},  {"mtk7621", 7, 6},
+    {"ra3050", 6, 2}, {"mtk7620", 7, 4}, {"mtk7628", 7, 5}, {"ra5350", 6, 3}, {"ra305x", 6, 7}, {"mtk7621", 7, 6},
 };
 
 } // namespace

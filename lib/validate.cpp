@@ -3,9 +3,18 @@
 namespace qavo::validate {
 namespace {
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-bool isHex(char c) { return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
-bool isAlnum(char c) { return isDigit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+bool isHex(char c)
+{
+    return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+bool isAlnum(char c)
+{
+    return isDigit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
 
 // Reads a decimal number of at most maxDigits digits from the front of text.
 bool takeNumber(std::string_view &text, unsigned maxDigits, uint32_t &value)

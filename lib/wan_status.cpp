@@ -20,8 +20,14 @@ constexpr const char *kApcliOutput = "/tmp/apcliStatus";
 constexpr const char *kConnected = "MM_connected";
 constexpr const char *kDisconnected = "MM_disconnected";
 
-long mode() { return qavo::settingNumber(qavo::kRouterSection, "OperationMode"); }
-bool typeIs(const char *type) { return qavo::settingIs(qavo::kRouterSection, "wanConnectionMode", type); }
+long mode()
+{
+    return qavo::settingNumber(qavo::kRouterSection, "OperationMode");
+}
+bool typeIs(const char *type)
+{
+    return qavo::settingIs(qavo::kRouterSection, "wanConnectionMode", type);
+}
 
 bool hasAddress(const char *ifname)
 {
@@ -29,7 +35,10 @@ bool hasAddress(const char *ifname)
     return getIfIp(ifname, address) == 0;
 }
 
-bool threeGUp() { return hasAddress("ppp0") || hasAddress("usb0"); }
+bool threeGUp()
+{
+    return hasAddress("ppp0") || hasAddress("usb0");
+}
 
 // The WAN port's PHY: register 1 of the PHY "WanPhyNum" names.
 Verdict phyTest()
@@ -38,7 +47,7 @@ Verdict phyTest()
     return qavo::probe::runProbe(
         [phy] {
             return qavo::runCommand<qavo::kSmallCommandSize>(0, "mii_mgr -g -p %s -r 1 > /tmp/wanConnectStatus",
-                                               {qavo::quote::integer(phy)});
+                                                             {qavo::quote::integer(phy)});
         },
         kPhyOutput, qavo::probe::phyLink);
 }
@@ -47,16 +56,22 @@ Verdict associationTest(const char *ifname)
 {
     return qavo::probe::runProbe(
         [ifname] {
-            return qavo::runCommand<qavo::kSmallCommandSize>(0, "iwconfig %s > /tmp/apcliStatus",
-                                               {qavo::quote::ifname("wireless client interface", ifname)});
+            return qavo::runCommand<qavo::kSmallCommandSize>(
+                0, "iwconfig %s > /tmp/apcliStatus", {qavo::quote::ifname("wireless client interface", ifname)});
         },
         kApcliOutput, qavo::probe::associated);
 }
 
 // The client interface in wireless-ISP mode.
-const char *clientInterface() { return qavo::settingNumber(qavo::kRouterSection, "wispInterface") == 1 ? "apclii0" : "apcli0"; }
+const char *clientInterface()
+{
+    return qavo::settingNumber(qavo::kRouterSection, "wispInterface") == 1 ? "apclii0" : "apcli0";
+}
 
-const char *word(bool connected) { return connected ? kConnected : kDisconnected; }
+const char *word(bool connected)
+{
+    return connected ? kConnected : kDisconnected;
+}
 
 // The PPP connection is up: the dialler's note is no longer news.
 const char *pppUp()
@@ -153,7 +168,10 @@ extern "C" int get_wan_connect_status_sized(char *out, size_t size)
     }
 }
 
-extern "C" void get_wan_connect_status(char *out) { get_wan_connect_status_sized(out, QAVO_WAN_STATUS_SIZE); }
+extern "C" void get_wan_connect_status(char *out)
+{
+    get_wan_connect_status_sized(out, QAVO_WAN_STATUS_SIZE);
+}
 
 extern "C" int getRepeaterStatus(int section, const char *ifname)
 {

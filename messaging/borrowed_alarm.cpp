@@ -4,7 +4,10 @@ namespace qavo::messaging {
 
 namespace {
 
-long long microseconds(const timeval &t) { return static_cast<long long>(t.tv_sec) * 1000000 + t.tv_usec; }
+long long microseconds(const timeval &t)
+{
+    return static_cast<long long>(t.tv_sec) * 1000000 + t.tv_usec;
+}
 
 long long microsecondsSince(const timespec &start)
 {

@@ -19,7 +19,10 @@ constexpr uint32_t kSine[64] = {
 // Left-rotation amounts, four per round.
 constexpr unsigned kShift[4][4] = {{7, 12, 17, 22}, {5, 9, 14, 20}, {4, 11, 16, 23}, {6, 10, 15, 21}};
 
-uint32_t rotateLeft(uint32_t x, unsigned n) { return (x << n) | (x >> (32 - n)); }
+uint32_t rotateLeft(uint32_t x, unsigned n)
+{
+    return (x << n) | (x >> (32 - n));
+}
 
 uint32_t littleEndianWord(const unsigned char *p)
 {
@@ -38,10 +41,22 @@ void transform(uint32_t state[4], const unsigned char block[64])
         uint32_t f;
         unsigned word;
         switch (round) {
-        case 0: f = (b & c) | (~b & d); word = step; break;
-        case 1: f = (d & b) | (~d & c); word = (5 * step + 1) % 16; break;
-        case 2: f = b ^ c ^ d; word = (3 * step + 5) % 16; break;
-        default: f = c ^ (b | ~d); word = (7 * step) % 16; break;
+        case 0:
+            f = (b & c) | (~b & d);
+            word = step;
+            break;
+        case 1:
+            f = (d & b) | (~d & c);
+            word = (5 * step + 1) % 16;
+            break;
+        case 2:
+            f = b ^ c ^ d;
+            word = (3 * step + 5) % 16;
+            break;
+        default:
+            f = c ^ (b | ~d);
+            word = (7 * step) % 16;
+            break;
         }
         uint32_t next = b + rotateLeft(a + f + kSine[step] + x[word], kShift[round][step % 4]);
         a = d;

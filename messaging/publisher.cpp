@@ -4,8 +4,8 @@
 #include <cstring>
 #include <mosquitto.h>
 
-#include "messaging/client.h"
 #include "messaging/broker.h"
+#include "messaging/client.h"
 #include "messaging/topic.h"
 #include "qavo/mqtt.h"
 
@@ -21,12 +21,23 @@ constexpr int kMaxInflight = 20;
 void reportPublishError(int result)
 {
     switch (result) {
-    case MOSQ_ERR_NOMEM: fputs("Error: Out of memory when trying to publish message.\n", stderr); break;
-    case MOSQ_ERR_PROTOCOL: fputs("Error: Protocol error when communicating with broker.\n", stderr); break;
-    case MOSQ_ERR_INVAL: fputs("Error: Invalid input. Does your topic contain '+' or '#'?\n", stderr); break;
-    case MOSQ_ERR_NO_CONN: fputs("Error: Client not connected when trying to publish.\n", stderr); break;
-    case MOSQ_ERR_PAYLOAD_SIZE: fputs("Error: Message payload is too large.\n", stderr); break;
-    default: break;
+    case MOSQ_ERR_NOMEM:
+        fputs("Error: Out of memory when trying to publish message.\n", stderr);
+        break;
+    case MOSQ_ERR_PROTOCOL:
+        fputs("Error: Protocol error when communicating with broker.\n", stderr);
+        break;
+    case MOSQ_ERR_INVAL:
+        fputs("Error: Invalid input. Does your topic contain '+' or '#'?\n", stderr);
+        break;
+    case MOSQ_ERR_NO_CONN:
+        fputs("Error: Client not connected when trying to publish.\n", stderr);
+        break;
+    case MOSQ_ERR_PAYLOAD_SIZE:
+        fputs("Error: Message payload is too large.\n", stderr);
+        break;
+    default:
+        break;
     }
 }
 
@@ -57,8 +68,8 @@ extern "C" void pub_connect_callback(mosquitto *client, void *, int result)
         fprintf(stderr, "%s\n", mosquitto_connack_string(result));
         return;
     }
-    int rc = mosquitto_publish(client, &upd.publish_mid, upd.topic, upd.payload_length, upd.payload, upd.qos,
-                               upd.retain);
+    int rc =
+        mosquitto_publish(client, &upd.publish_mid, upd.topic, upd.payload_length, upd.payload, upd.qos, upd.retain);
     if (rc != MOSQ_ERR_SUCCESS) {
         reportPublishError(rc);
         mosquitto_disconnect(client);
@@ -74,7 +85,10 @@ extern "C" void pub_publish_callback(mosquitto *client, void *, int mid)
     }
 }
 
-extern "C" void pub_disconnect_callback(mosquitto *, void *, int) { upd.connected = false; }
+extern "C" void pub_disconnect_callback(mosquitto *, void *, int)
+{
+    upd.connected = false;
+}
 
 extern "C" int pub_msg(const char *host, const char *topic, const char *payload)
 {
@@ -100,7 +114,8 @@ extern "C" int pub_msg(const char *host, const char *topic, const char *payload)
     mosquitto_disconnect_callback_set(client.get(), pub_disconnect_callback);
     mosquitto_publish_callback_set(client.get(), pub_publish_callback);
 
-    int rc = mosquitto_connect_bind(client.get(), host, qavo::messaging::kBrokerPort, qavo::messaging::kKeepaliveSeconds, nullptr);
+    int rc = mosquitto_connect_bind(client.get(), host, qavo::messaging::kBrokerPort,
+                                    qavo::messaging::kKeepaliveSeconds, nullptr);
     if (rc != MOSQ_ERR_SUCCESS) {
         reportConnectError(rc);
         return rc;

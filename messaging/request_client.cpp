@@ -21,8 +21,8 @@
 
 #include "lib/run_lock.h"
 #include "messaging/borrowed_alarm.h"
-#include "messaging/client.h"
 #include "messaging/broker.h"
+#include "messaging/client.h"
 #include "messaging/topic.h"
 #include "qavo/mqtt.h"
 
@@ -85,7 +85,10 @@ void startWait(web_ctx &ctx)
     ctx.alarm->arm(static_cast<unsigned>((ctx.waitMilliseconds + 999) / 1000));
 }
 
-bool waitIsOver(const web_ctx &ctx) { return timeUp || millisecondsUntil(ctx.deadline) <= 0; }
+bool waitIsOver(const web_ctx &ctx)
+{
+    return timeUp || millisecondsUntil(ctx.deadline) <= 0;
+}
 
 int passMilliseconds(const web_ctx &ctx, int longest)
 {
@@ -168,7 +171,10 @@ extern "C" void set_QAVOInfo(const char *host, int port, int keepalive)
     mos_conf.keepalive = keepalive;
 }
 
-extern "C" void web_timeout(int) { timeUp = 1; }
+extern "C" void web_timeout(int)
+{
+    timeUp = 1;
+}
 
 extern "C" void web_connect_callback(mosquitto *client, void *context, int result)
 {

@@ -56,8 +56,8 @@ bool routerTopic(char (&out)[kTopicSize], const char *suffix, bool reply)
     int length = snprintf(out, kTopicSize, reply ? "pelvanto/router/%s/R" : "pelvanto/router/%s", suffix);
     if (length < 0 || static_cast<size_t>(length) >= kTopicSize) {
         out[0] = '\0';
-        fprintf(stderr, "Error: Topic for suffix '%.40s...' is longer than %zu characters; nothing was sent.\n",
-                suffix, kTopicSize - 1);
+        fprintf(stderr, "Error: Topic for suffix '%.40s...' is longer than %zu characters; nothing was sent.\n", suffix,
+                kTopicSize - 1);
         return false;
     }
     return true;

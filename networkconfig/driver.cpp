@@ -33,8 +33,14 @@ constexpr qavo::tool::Tool kTool = {kCommands, sizeof kCommands / sizeof kComman
 
 } // namespace
 
-Handler findCommand(const char *word) { return qavo::tool::findCommand(kTool.commands, kTool.count, word); }
+Handler findCommand(const char *word)
+{
+    return qavo::tool::findCommand(kTool.commands, kTool.count, word);
+}
 
-int runNetworkTool(int argc, char **argv) { return qavo::tool::run(kTool, argc, argv); }
+int runNetworkTool(int argc, char **argv)
+{
+    return qavo::tool::run(kTool, argc, argv);
+}
 
 } // namespace networkconfig

@@ -22,12 +22,15 @@ bool enterHandler(int platform, char *message);
 // its part's lock (lib/run_lock.h) first, and a second run waits for the first at most
 // this long, then gives up with a message and fails. Different parts run side by side.
 constexpr int kPartLockWaitMs = 30000;
-constexpr const char *kLanLock = "ombix_networkconfig-lan"; // "initlan", "getdhcpdconfig"
-constexpr const char *kWanLock = "ombix_networkconfig-wan"; // "initwan"
+constexpr const char *kLanLock = "ombix_networkconfig-lan";         // "initlan", "getdhcpdconfig"
+constexpr const char *kWanLock = "ombix_networkconfig-wan";         // "initwan"
 constexpr const char *kRoutingLock = "ombix_networkconfig-routing"; // "routinginit"
 
 // Platforms with switch PHY commands and a DHCP server configuration (codes 3 to 7).
-inline bool hasSwitchAndDhcpd(int platform) { return platform >= 3 && platform <= 7; }
+inline bool hasSwitchAndDhcpd(int platform)
+{
+    return platform >= 3 && platform <= 7;
+}
 
 } // namespace networkconfig
 

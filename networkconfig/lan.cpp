@@ -78,8 +78,8 @@ void setHostNameAndHosts()
     runCommand<qavo::kShortCommandSize>(1, "hostname %s", {q::hostname("HostName", hostName)});
     QavoSystem("echo \"127.0.0.1 localhost.localdomain localhost\" > /etc/hosts", 1);
     runCommand<kHostsLineSize>(1, kHostsLineFormat,
-                               {q::ipv4("lan_ipaddr", setting(qavo::kRouterSection, "lan_ipaddr")), q::hostname("HostName", hostName),
-                                q::hostname("HostName", hostName)});
+                               {q::ipv4("lan_ipaddr", setting(qavo::kRouterSection, "lan_ipaddr")),
+                                q::hostname("HostName", hostName), q::hostname("HostName", hostName)});
 }
 
 // Operation mode 0: the router is a host on the LAN and needs an address and a route.
@@ -91,7 +91,7 @@ void joinLanAsClient()
     } else {
         QavoSystem("route add -net 224.0.0.0 netmask 224.0.0.0 br0", 1);
         runCommand<qavo::kShortCommandSize>(1, "route add default gw %s br0",
-                                    {q::ipv4("lan_gateway", setting(qavo::kRouterSection, "lan_gateway"))});
+                                            {q::ipv4("lan_gateway", setting(qavo::kRouterSection, "lan_gateway"))});
     }
     QavoSystem("killall -q daemon.sh", 1);
 }

@@ -6,10 +6,7 @@
 #include "lib/storage.h"
 #include "networkconfig/handlers.h"
 
-namespace {
-
-
-} // namespace
+namespace {} // namespace
 
 extern "C" int ombix_networkconfig_init_mount(int, char *)
 {
@@ -25,7 +22,7 @@ extern "C" int ombix_networkconfig_init_mount(int, char *)
         // could stack a second mount on the first.
         if (partitionMounted(name) == Mounted::No)
             qavo::runCommand<qavo::kCommandSize>(1, "automount.sh %s nosig",
-                                                {qavo::quote::text("partition name", name)});
+                                                 {qavo::quote::text("partition name", name)});
     }
     if (candidateSeen)
         QavoSystem("killall -SIGTTIN qavo_sub", 1);

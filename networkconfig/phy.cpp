@@ -6,7 +6,6 @@ namespace {
 
 using qavo::quote::integer;
 
-
 } // namespace
 
 extern "C" int setPhyControl(int platform, int port, int on)

@@ -16,7 +16,6 @@ namespace {
 constexpr size_t kRuleRecordSize = 256;
 constexpr size_t kRouteLineSize = 256;
 
-
 // Deletes every kernel route that a stored rule names, so that adding it again cannot
 // fail on an existing entry. False after a line that does not parse: the table is then
 // not understood and nothing more is changed.
@@ -97,7 +96,10 @@ extern "C" int netmask_aton(const char *netmask)
     if (sscanf(netmask, "%d.%d.%d.%d", &octets[0], &octets[1], &octets[2], &octets[3]) != 4)
         return 0;
     // Bits of an octet that ends a prefix; any other octet ends it with nothing.
-    static constexpr struct { int octet; int bits; } kPartial[] = {
+    static constexpr struct {
+        int octet;
+        int bits;
+    } kPartial[] = {
         {254, 7}, {252, 6}, {248, 5}, {240, 4}, {224, 3}, {192, 2}, {128, 1},
     };
     int prefix = 0;

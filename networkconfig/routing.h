@@ -9,7 +9,7 @@
 
 namespace networkconfig {
 
-constexpr size_t kRouteFieldSize = 32;     // one field, dotted address or device name
+constexpr size_t kRouteFieldSize = 32; // one field, dotted address or device name
 
 // One line of /proc/net/route, addresses as dotted text.
 struct KernelRoute {

@@ -44,8 +44,8 @@ bool parseKernelRoute(const char *line, KernelRoute *route)
     int references = 0;
     int uses = 0;
     int metric = 0;
-    if (sscanf(line, "%31s%lx%lx%X%d%d%d%lx", route->ifname, &destination, &gateway, &flags, &references,
-               &uses, &metric, &mask) != 8)
+    if (sscanf(line, "%31s%lx%lx%X%d%d%d%lx", route->ifname, &destination, &gateway, &flags, &references, &uses,
+               &metric, &mask) != 8)
         return false;
     return toDotted(destination, route->destination) && toDotted(gateway, route->gateway) &&
            toDotted(mask, route->mask);

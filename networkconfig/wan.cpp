@@ -29,7 +29,10 @@ constexpr Mode kModes[] = {
     {"L2TP", 4, bringUpL2tp},     {"PPTP", 4, bringUpPptp}, {"3G", 2, bringUp3g},
 };
 
-bool isWanPort(int port) { return port == 0 || port == 4; }
+bool isWanPort(int port)
+{
+    return port == 0 || port == 4;
+}
 
 // Operation mode 3: the access-point client interface and whether the radio is off.
 bool radioOff(WanRun &run, long wispInterface)
@@ -48,7 +51,10 @@ int refuse(WanRun &run)
 
 } // namespace
 
-void WanRun::runLine(const char *line) { QavoSystem(line, 1); }
+void WanRun::runLine(const char *line)
+{
+    QavoSystem(line, 1);
+}
 
 void WanRun::phy(int on) const
 {

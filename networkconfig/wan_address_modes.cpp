@@ -15,7 +15,8 @@ using qavo::setting;
 int bringUpStatic(WanRun &run)
 {
     run.command("ifconfig %s %s netmask %s mtu %s",
-                {q::ifname("WAN interface", run.ifname), q::ipv4("wan_ipaddr", setting(qavo::kRouterSection, "wan_ipaddr")),
+                {q::ifname("WAN interface", run.ifname),
+                 q::ipv4("wan_ipaddr", setting(qavo::kRouterSection, "wan_ipaddr")),
                  q::netmask("wan_netmask", setting(qavo::kRouterSection, "wan_netmask")),
                  q::mtu("wan_static_mtu", setting(qavo::kRouterSection, "wan_static_mtu"))});
     QavoSystem("route del default", 1);
@@ -29,8 +30,8 @@ int bringUpStatic(WanRun &run)
 
 int bringUpDhcp(WanRun &run)
 {
-    run.command("ifconfig %s 0.0.0.0 mtu %s",
-                {q::ifname("WAN interface", run.ifname), q::mtu("wan_dhcp_mtu", setting(qavo::kRouterSection, "wan_dhcp_mtu"))});
+    run.command("ifconfig %s 0.0.0.0 mtu %s", {q::ifname("WAN interface", run.ifname),
+                                               q::mtu("wan_dhcp_mtu", setting(qavo::kRouterSection, "wan_dhcp_mtu"))});
     const char *hostName = setting(qavo::kRouterSection, "wan_dhcp_hn");
     bool sendName = hostName[0] != '\0';
     if (sendName && !q::accept(q::hostname("wan_dhcp_hn", hostName))) {

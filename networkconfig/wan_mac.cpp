@@ -47,8 +47,8 @@ void setWanMac(WanRun &run)
     bool readable = qavo::readFactoryWanMac(bytes);
     char text[QAVO_MAC_TEXT_SIZE] = "";
     if (readable)
-        snprintf(text, sizeof text, "%02X:%02X:%02X:%02X:%02X:%02X", bytes[0], bytes[1], bytes[2], bytes[3],
-                 bytes[4], bytes[5]);
+        snprintf(text, sizeof text, "%02X:%02X:%02X:%02X:%02X:%02X", bytes[0], bytes[1], bytes[2], bytes[3], bytes[4],
+                 bytes[5]);
     pause(kSettleSeconds);
     run.command("ifconfig %s down", {q::ifname("WAN interface", run.ifname)});
     if (!readable) {

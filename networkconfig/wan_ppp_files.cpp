@@ -104,8 +104,8 @@ bool writePppoeOptions(WanRun &run)
     file.line("password %s\n", {q::credential("wan_pppoe_pass", setting(qavo::kRouterSection, "wan_pppoe_pass"))});
     file.fixed({"hide-password\n", "noipdefault\n", "defaultroute\n", "nodetach\n", "usepeerdns\n"});
     dialLines(file, run, "wan_pppoe_optime", false);
-    file.fixed({"ipcp-accept-remote\n", "ipcp-accept-local\n", "lcp-echo-failure 3\n", "lcp-echo-interval 15\n",
-                "ktune\n"});
+    file.fixed(
+        {"ipcp-accept-remote\n", "ipcp-accept-local\n", "lcp-echo-failure 3\n", "lcp-echo-interval 15\n", "ktune\n"});
     file.line("mtu %s\n", {q::mtu("wan_pppoe_mtu", setting(qavo::kRouterSection, "wan_pppoe_mtu"))});
     file.fixed({"default-asyncmap nopcomp noaccomp\n", "novj nobsdcomp nodeflate\n"});
     file.line("plugin /etc_ro/ppp/plugins/rp-pppoe.so %s\n", {q::ifname("WAN interface", run.ifname)});
@@ -145,8 +145,9 @@ bool writePptpSecrets(WanRun &run)
     PppFile file(run, Syntax::Pppd);
     if (!file.open("/etc_ro/ppp/chap-secrets", kSecretMode))
         return false;
-    file.line("\"%s\" PPTP \"%s\" \"*\"\n", {q::credential("wan_pptp_user", setting(qavo::kRouterSection, "wan_pptp_user")),
-                                            q::credential("wan_pptp_pass", setting(qavo::kRouterSection, "wan_pptp_pass"))});
+    file.line("\"%s\" PPTP \"%s\" \"*\"\n",
+              {q::credential("wan_pptp_user", setting(qavo::kRouterSection, "wan_pptp_user")),
+               q::credential("wan_pptp_pass", setting(qavo::kRouterSection, "wan_pptp_pass"))});
     return file.commit();
 }
 
@@ -157,7 +158,8 @@ bool writePptpPeer(WanRun &run)
         return false;
     file.line("remotename PPTP\n");
     // pppd hands the pty line to a shell: the server must be a plain host name or address.
-    file.line("pty \"pptp %s --nolaunchpppd\"\n", {q::hostname("wan_pptp_server", setting(qavo::kRouterSection, "wan_pptp_server"))});
+    file.line("pty \"pptp %s --nolaunchpppd\"\n",
+              {q::hostname("wan_pptp_server", setting(qavo::kRouterSection, "wan_pptp_server"))});
     file.line("name %s\n", {q::credential("wan_pptp_user", setting(qavo::kRouterSection, "wan_pptp_user"))});
     file.fixed({"noauth\n", "file /etc_ro/ppp/options\n", "novj\n"});
     return file.commit();
@@ -168,9 +170,8 @@ bool writePptpOptions(WanRun &run)
     PppFile file(run, Syntax::Pppd);
     if (!file.open("/etc_ro/ppp/options", kPublicMode))
         return false;
-    file.fixed({"noauth\n", "refuse-eap\n", "refuse-chap\n", "refuse-mschap\n", "lock\n", "nobsdcomp\n",
-                "usepeerdns\n", "require-mppe-128\n", "nomppe-stateful\n", "lcp-echo-interval 20\n",
-                "lcp-echo-failure 3\n"});
+    file.fixed({"noauth\n", "refuse-eap\n", "refuse-chap\n", "refuse-mschap\n", "lock\n", "nobsdcomp\n", "usepeerdns\n",
+                "require-mppe-128\n", "nomppe-stateful\n", "lcp-echo-interval 20\n", "lcp-echo-failure 3\n"});
     dialLines(file, run, "wan_pptp_optime", true);
     file.fixed({"noipdefault\n", "defaultroute\n", "ipcp-accept-remote\n", "ipcp-accept-local\n"});
     return file.commit();

@@ -28,7 +28,8 @@ void setStaticAddress(WanRun &run, const StaticKeys &keys)
     QavoSystem("route del default", 1);
     run.command("route add default gw %s", {q::ipv4(keys.gateway, setting(qavo::kRouterSection, keys.gateway))});
     run.command("route add -net %s netmask 255.255.255.255 gw %s",
-                {q::hostname(keys.server, setting(qavo::kRouterSection, keys.server)), q::ipv4(keys.gateway, setting(qavo::kRouterSection, keys.gateway))});
+                {q::hostname(keys.server, setting(qavo::kRouterSection, keys.server)),
+                 q::ipv4(keys.gateway, setting(qavo::kRouterSection, keys.gateway))});
 }
 
 } // namespace
@@ -58,8 +59,8 @@ int bringUpPppoe(WanRun &run)
         QavoSystem("pppd file /etc/options.pppoe > /tmp/pppoeConnectInfo &", 1);
     }
     updateResolverFiles(run, false);
-    run.command("ifconfig %s mtu %s",
-                {q::ifname("WAN interface", run.ifname), q::mtu("wan_pppoe_mtu", setting(qavo::kRouterSection, "wan_pppoe_mtu"))});
+    run.command("ifconfig %s mtu %s", {q::ifname("WAN interface", run.ifname),
+                                       q::mtu("wan_pppoe_mtu", setting(qavo::kRouterSection, "wan_pppoe_mtu"))});
     QavoSystem("config-dnsmasq.sh", 1);
     return run.successEnd();
 }
@@ -92,7 +93,8 @@ int bringUpPptp(WanRun &run)
     run.phy(1);
     if (!writePptpSecrets(run) || !writePptpPeer(run))
         return run.failureEnd();
-    run.copySetting("wan_pptp_opmode", setting(qavo::kRouterSection, "wan_pptp_opmode"), run.modeOption, sizeof run.modeOption);
+    run.copySetting("wan_pptp_opmode", setting(qavo::kRouterSection, "wan_pptp_opmode"), run.modeOption,
+                    sizeof run.modeOption);
     if (!writePptpOptions(run))
         return run.failureEnd();
     if (qavo::settingNumber(qavo::kRouterSection, "wan_pptp_mode") == 0) {

@@ -5,12 +5,12 @@
 
 int main(int argc, char **argv)
 {
-	struct logline line;
-	if (logline_start(&line) < 0)
-		return 1;
-	for (int i = 1; i < argc; i++) {
-		logline_add_raw(&line, " ");
-		logline_add_escaped(&line, argv[i]);
-	}
-	return logline_finish(&line, VROUTER_LOG_DIR "/events.log") < 0 ? 1 : 0;
+    struct logline line;
+    if (logline_start(&line) < 0)
+        return 1;
+    for (int i = 1; i < argc; i++) {
+        logline_add_raw(&line, " ");
+        logline_add_escaped(&line, argv[i]);
+    }
+    return logline_finish(&line, VROUTER_LOG_DIR "/events.log") < 0 ? 1 : 0;
 }

@@ -16,9 +16,9 @@
 #define VROUTER_CANNED_DIR "/.vrouter/canned"
 
 struct logline {
-	char *buf;
-	size_t len;
-	size_t cap;
+    char *buf;
+    size_t len;
+    size_t cap;
 };
 
 /* Starts a record with the current monotonic time. 0 or -1 (no memory). */

@@ -8,7 +8,6 @@
 
 namespace {
 
-
 // A numbered USB disk partition, or a memory card device or partition (mmcblk0, mmcblk0p1).
 bool isCandidate(const char *name)
 {
@@ -31,7 +30,7 @@ extern "C" int ombix_usbconfig_init_mount(int platform, char *message)
             // A mount list that cannot be read counts as nothing mounted.
             if (partitionMounted(name) != Mounted::Yes)
                 qavo::runCommand<qavo::kCommandSize>(1, "automount.sh %s nosig",
-                                                    {qavo::quote::text("partition name", name)});
+                                                     {qavo::quote::text("partition name", name)});
         }
     }
     if (candidateSeen)

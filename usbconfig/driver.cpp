@@ -30,8 +30,14 @@ constexpr qavo::tool::Tool kTool = {kCommands, sizeof kCommands / sizeof kComman
 
 } // namespace
 
-qavo::tool::Handler findCommand(const char *word) { return qavo::tool::findCommand(kTool.commands, kTool.count, word); }
+qavo::tool::Handler findCommand(const char *word)
+{
+    return qavo::tool::findCommand(kTool.commands, kTool.count, word);
+}
 
-int runUsbTool(int argc, char **argv) { return qavo::tool::run(kTool, argc, argv); }
+int runUsbTool(int argc, char **argv)
+{
+    return qavo::tool::run(kTool, argc, argv);
+}
 
 } // namespace usbconfig

@@ -52,7 +52,10 @@ bool PartitionEntries::next(std::string_view &entry)
     return true;
 }
 
-bool isMemoryCardMountPoint(std::string_view mountPoint) { return startsWith(mountPoint, "/media/mmc"); }
+bool isMemoryCardMountPoint(std::string_view mountPoint)
+{
+    return startsWith(mountPoint, "/media/mmc");
+}
 
 bool isStorageMountPoint(std::string_view mountPoint)
 {

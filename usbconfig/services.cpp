@@ -11,10 +11,7 @@
 #include "usbconfig/partition_list.h"
 
 namespace usbconfig {
-namespace {
-
-
-} // namespace
+namespace {} // namespace
 
 void setUsbLed(bool active)
 {

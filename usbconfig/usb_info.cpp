@@ -26,7 +26,10 @@ constexpr size_t kMediaPrefixLength = 7;
 constexpr size_t kRecordSize = 128;
 
 // Drops the page cache so statfs sees what the file systems have written.
-void dropCaches() { QavoSystem("echo 3 > /proc/sys/vm/drop_caches", 1); }
+void dropCaches()
+{
+    QavoSystem("echo 3 > /proc/sys/vm/drop_caches", 1);
+}
 
 // Writes the record of one list entry. False when the statistics cannot be read (the
 // caller stops there); a record refused for its name is left out and the rest goes on.
@@ -84,8 +87,8 @@ bool formatUsbRecord(std::string_view name, const UsbSizes &sizes, char *out, si
     chform_size_usb(sizes.totalKib, total);
     chform_size_usb(sizes.usedKib, used);
     chform_size_usb(sizes.freeKib, free);
-    int length = snprintf(out, size, "%.*s?%s?%s?%s?%.1f%c?#", static_cast<int>(name.size()), name.data(), total,
-                          used, free, sizes.usedPercent, '%');
+    int length = snprintf(out, size, "%.*s?%s?%s?%s?%.1f%c?#", static_cast<int>(name.size()), name.data(), total, used,
+                          free, sizes.usedPercent, '%');
     return length > 0 && static_cast<size_t>(length) < size;
 }
 
@@ -107,7 +110,8 @@ extern "C" int chform_size_usb(unsigned long long sizeKib, char *text)
         memcpy(text, "< 1M", 5);
         return 0;
     }
-    int length = snprintf(text, usbconfig::kSizeTextSize, "%.2f %s", static_cast<double>(static_cast<float>(value)), unit);
+    int length =
+        snprintf(text, usbconfig::kSizeTextSize, "%.2f %s", static_cast<double>(static_cast<float>(value)), unit);
     // Past a million GB the text would be cut to another number: leave it empty instead.
     if (length < 0 || static_cast<size_t>(length) >= usbconfig::kSizeTextSize) {
         fprintf(stderr, "Error: size of %llu KiB too large for its text\n", sizeKib);

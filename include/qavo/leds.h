@@ -25,8 +25,7 @@ QAVO_BEGIN_DECLS
  * above 72 or another value above 4000; -1 with a perror-style message on stderr,
  * prefixed "/dev/gpio" or "ioctl", when the device cannot be opened or refuses.
  */
-QAVO_API int gpioLedSet(uint32_t gpio, uint32_t on, uint32_t off, uint32_t blinks, uint32_t rests,
-                        uint32_t repeats);
+QAVO_API int gpioLedSet(uint32_t gpio, uint32_t on, uint32_t off, uint32_t blinks, uint32_t rests, uint32_t repeats);
 
 /* Lights the LED on gpio for good (lit non-zero) or darkens it for good. gpioLedSet's result. */
 QAVO_API int ledAlways(uint32_t gpio, int lit);

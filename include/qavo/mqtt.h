@@ -125,8 +125,7 @@ struct mosquitto_message;
 QAVO_API void web_connect_callback(struct mosquitto *client, void *context, int result);
 QAVO_API void web_subscribe_callback(struct mosquitto *client, void *context, int mid, int qos_count,
                                      const int *granted_qos);
-QAVO_API void web_message_callback(struct mosquitto *client, void *context,
-                                   const struct mosquitto_message *message);
+QAVO_API void web_message_callback(struct mosquitto *client, void *context, const struct mosquitto_message *message);
 
 /* SIGALRM handler of a waiting exchange: only notes that the time is up; the exchange
  * ends in its own loop. */

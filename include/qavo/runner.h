@@ -28,10 +28,10 @@ QAVO_API int QavoSystem(const char *command, int echo);
  * 256-byte line is refused with a message on standard error and -1.
  * Return QavoSystem's result for the launching shell, which returns at once.
  */
-QAVO_API int setWiFiOmbix(const char *word);      /* ombix_wificonfig */
-QAVO_API int setNetworkOmbix(const char *word);   /* ombix_networkconfig */
-QAVO_API int setFWOmbix(const char *word);        /* ombix_firewallconfig */
-QAVO_API int setUsbOmbix(const char *word);       /* ombix_usbconfig */
+QAVO_API int setWiFiOmbix(const char *word);    /* ombix_wificonfig */
+QAVO_API int setNetworkOmbix(const char *word); /* ombix_networkconfig */
+QAVO_API int setFWOmbix(const char *word);      /* ombix_firewallconfig */
+QAVO_API int setUsbOmbix(const char *word);     /* ombix_usbconfig */
 
 /* One named hook registered by a setting module; never freed by the library. */
 struct qavo_hook {

@@ -29,8 +29,7 @@ QAVO_API int getCfgArray(struct cJSON *object, int keepEmpty, int count, const c
  * formatted print) on the reply topic of topic. lan_ip is the stored "lan_ipaddr", or the
  * LAN bridge's live address in operation modes 0 and 2. Publishing errors are not
  * reported; a request topic over 253 characters sends nothing. */
-QAVO_API void websSetCfgResponse(struct mosquitto *client, const char *topic, const char *wtime,
-                                 const char *reserv);
+QAVO_API void websSetCfgResponse(struct mosquitto *client, const char *topic, const char *wtime, const char *reserv);
 
 /* Publishes payload unchanged on the reply topic of topic. Returns mosquitto_publish's
  * result, or MOSQ_ERR_INVAL when the request topic is over 253 characters. */

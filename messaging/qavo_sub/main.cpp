@@ -3,10 +3,10 @@
 // module of that name, and reports the signals the configuration tools send it:
 // SIGTSTP (a static WAN came up) and SIGTTIN (disk partitions were found).
 #include <csignal>
-#include <initializer_list>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <initializer_list>
 #include <mosquitto.h>
 #include <unistd.h>
 
@@ -114,7 +114,8 @@ int main(int argc, char **argv)
     mosquitto_message_callback_set(client, onMessage);
 
     // The broker may start after us: keep trying once a second.
-    bool connected = mosquitto_connect(client, host, qavo::messaging::kBrokerPort, qavo::messaging::kKeepaliveSeconds) == MOSQ_ERR_SUCCESS;
+    bool connected = mosquitto_connect(client, host, qavo::messaging::kBrokerPort,
+                                       qavo::messaging::kKeepaliveSeconds) == MOSQ_ERR_SUCCESS;
     while (!stopRequested) {
         reportSignals();
         if (!connected) {

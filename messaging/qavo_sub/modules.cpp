@@ -43,9 +43,15 @@ void getcfg(mosquitto *client, const char *topic, cJSON *request)
     cJSON_Delete(reply);
 }
 
-bool isReplyField(const char *name) { return strcmp(name, "wtime") == 0 || strcmp(name, "reserv") == 0; }
+bool isReplyField(const char *name)
+{
+    return strcmp(name, "wtime") == 0 || strcmp(name, "reserv") == 0;
+}
 
-bool isSetting(const cJSON *member) { return member->string && !isReplyField(member->string); }
+bool isSetting(const cJSON *member)
+{
+    return member->string && !isReplyField(member->string);
+}
 
 // Stores every setting of the request or, when the store fails half-way, puts back what
 // the earlier ones held (in reverse, so a key named twice gets its first value back).

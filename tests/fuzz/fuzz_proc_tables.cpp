@@ -31,9 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0; // fmemopen refuses an empty buffer
     char out[18];
     onStream(text, [&](FILE *s) { qavo::proc::deviceListed(s, "eth2.2"); });
-    onStream(text, [&](FILE *s) {
-        qavo::proc::arpAnswer(s, "10.0.0.1", qavo::proc::ArpKey::IpAddress, out, sizeof out);
-    });
+    onStream(text,
+             [&](FILE *s) { qavo::proc::arpAnswer(s, "10.0.0.1", qavo::proc::ArpKey::IpAddress, out, sizeof out); });
     onStream(text, [&](FILE *s) {
         qavo::proc::arpAnswer(s, "00:11:22:33:44:55", qavo::proc::ArpKey::HardwareAddress, out, 16);
     });

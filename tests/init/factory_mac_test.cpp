@@ -82,28 +82,26 @@ struct Case {
 TEST(FactoryMac, DecisionAndCommandsByDump)
 {
     const Case cases[] = {
-        {"carry from the last byte into the fifth",
-         driverDump(kMaker, kMaker, {0x5a, 0x17, 0xc3, 0x12, 0x34, 0x00}), "",
+        {"carry from the last byte into the fifth", driverDump(kMaker, kMaker, {0x5a, 0x17, 0xc3, 0x12, 0x34, 0x00}),
+         "",
          then(writes("175a", "12c3", "ff34", "175a", "12c3", "0035"),
               {"nvram_set 2860 WAN_MAC_ADDR 5a:17:c3:12:35:00", "reboot -f"})},
-        {"lower-case digits parse the same",
-         driverDump(kMaker, kMaker, {0x5a, 0x17, 0xc3, 0x12, 0x34, 0x00}, true), "",
+        {"lower-case digits parse the same", driverDump(kMaker, kMaker, {0x5a, 0x17, 0xc3, 0x12, 0x34, 0x00}, true), "",
          then(writes("175a", "12c3", "ff34", "175a", "12c3", "0035"),
               {"nvram_set 2860 WAN_MAC_ADDR 5a:17:c3:12:35:00", "reboot -f"})},
         {"the carry stops at the maker's block",
          driverDump({0x6e, 0x90, 0x2d, 0xff, 0xff, 0xff}, {}, {0x6e, 0x90, 0x2d, 0xff, 0xff, 0xff}), "",
          then(writes("906e", "ff2d", "ffff", "906e", "002d", "0000"),
               {"nvram_set 2860 WAN_MAC_ADDR 6e:90:2d:00:00:00", "reboot -f"})},
-        {"carry across two bytes, the other maker block",
-         driverDump({0x6e, 0x90, 0x2d, 0x01, 0xff, 0xff}, {}, {}), "",
+        {"carry across two bytes, the other maker block", driverDump({0x6e, 0x90, 0x2d, 0x01, 0xff, 0xff}, {}, {}), "",
          then(writes("906e", "012d", "ffff", "906e", "022d", "0000"),
               {"nvram_set 2860 WAN_MAC_ADDR 6e:90:2d:02:00:00", "reboot -f"})},
         {"WAN field right, 0x0028 different: left alone",
          driverDump(kMaker, {1, 2, 3, 4, 5, 6}, {0x5a, 0x17, 0xc3, 0x12, 0x35, 0x00}), kNoFix, kRemoveOnly},
         {"another maker's OUI, WAN wildly different",
          driverDump({0x00, 0x0c, 0x43, 0x76, 0x20, 0x00}, {}, {0xde, 0xad, 0, 0, 0, 0}), kNotMaker, kRemoveOnly},
-        {"OUI bytes of a maker block in another order",
-         driverDump({0xc3, 0x17, 0x5a, 0x12, 0x34, 0xff}, {}, {}), kNotMaker, kRemoveOnly},
+        {"OUI bytes of a maker block in another order", driverDump({0xc3, 0x17, 0x5a, 0x12, 0x34, 0xff}, {}, {}),
+         kNotMaker, kRemoveOnly},
         {"empty dump", "", kUnreadable, kRemoveOnly},
         {"three characters", "abc", kUnreadable, kRemoveOnly},
         {"text without markers", "ra0: no such device\n", kUnreadable, kRemoveOnly},
@@ -149,8 +147,8 @@ TEST(FactoryMac, OnlyTheFirst4095BytesOfTheDumpAreExamined)
 TEST(FactoryMac, NoRebootAfterAFailedWriteOrStoreUpdate)
 {
     const std::string dump = driverDump(kMaker, kMaker, {0x5a, 0x17, 0xc3, 0x12, 0x34, 0x00});
-    const Lines all = then(writes("175a", "12c3", "ff34", "175a", "12c3", "0035"),
-                           {"nvram_set 2860 WAN_MAC_ADDR 5a:17:c3:12:35:00"});
+    const Lines all =
+        then(writes("175a", "12c3", "ff34", "175a", "12c3", "0035"), {"nvram_set 2860 WAN_MAC_ADDR 5a:17:c3:12:35:00"});
     struct Failure {
         const char *prefix;
         size_t commandsRun;

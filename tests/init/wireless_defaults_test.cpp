@@ -29,10 +29,18 @@ TEST_F(WirelessDefaults, PlaceholderSsidsBecomeTheBrandPartAndTheUnitSuffix)
         const char *ssid;
         const char *renamed; // nullptr: left alone
     } cases[] = {
-        {"PELVANTO_ZORF", "PELVANTO_"}, {"MERIDOSA_ZORF", "MERIDOSA_"}, {"KVT_ZORF", "KVT_"},
-        {"wifi_ZORF", "wifi_"},         {"ZENTRA_ZORF", "ZENTRA_"},     {"TarnMoss_ZORF", "TarnMoss_"},
-        {"PELVANTO_ZORF2", nullptr},    {"pelvanto_ZORF", nullptr},     {"PELVANTO_zorf", nullptr},
-        {"MyHome", nullptr},            {"", nullptr},                  {"_ZORF", nullptr},
+        {"PELVANTO_ZORF", "PELVANTO_"},
+        {"MERIDOSA_ZORF", "MERIDOSA_"},
+        {"KVT_ZORF", "KVT_"},
+        {"wifi_ZORF", "wifi_"},
+        {"ZENTRA_ZORF", "ZENTRA_"},
+        {"TarnMoss_ZORF", "TarnMoss_"},
+        {"PELVANTO_ZORF2", nullptr},
+        {"pelvanto_ZORF", nullptr},
+        {"PELVANTO_zorf", nullptr},
+        {"MyHome", nullptr},
+        {"", nullptr},
+        {"_ZORF", nullptr},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.ssid);
@@ -67,15 +75,15 @@ TEST_F(WirelessDefaults, AuthenticatorRestartedOnlyWhenANetworkNeedsIt)
         {"2", "OPEN;WPA2", "0;0", restarted},
         {"2", "OPEN;OPEN", "0;1", restarted},
         {"2", "WPAPSK;WPA2PSK", "0;0", stopped},
-        {"1", "OPEN;WPA2", "0;0", stopped},      // only field 0 counts
+        {"1", "OPEN;WPA2", "0;0", stopped}, // only field 0 counts
         {"1", "WPA", "", restarted},
         {"1", "WPA1WPA2", "0", restarted},
-        {"1", "wpa2", "0", stopped},             // exact, case-sensitive
-        {"1", "WPA2 ", "0", stopped},            // the whole field
-        {"1", "OPEN", "01", stopped},            // "1" exactly
-        {"3", "OPEN", "0;0;1", restarted},       // "AuthMode" shorter than the count
-        {"3", "OPEN;OPEN", "0", stopped},        // missing fields never count
-        {"", "WPA2", "1", stopped},              // no count: no network
+        {"1", "wpa2", "0", stopped},                 // exact, case-sensitive
+        {"1", "WPA2 ", "0", stopped},                // the whole field
+        {"1", "OPEN", "01", stopped},                // "1" exactly
+        {"3", "OPEN", "0;0;1", restarted},           // "AuthMode" shorter than the count
+        {"3", "OPEN;OPEN", "0", stopped},            // missing fields never count
+        {"", "WPA2", "1", stopped},                  // no count: no network
         {"4000000000", "OPEN;OPEN", "0;0", stopped}, // a huge count ends with the fields
     };
     for (const auto &c : cases) {

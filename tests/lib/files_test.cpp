@@ -14,8 +14,8 @@
 #include "qavo/files.h"
 #include "tests/support/test_files.h"
 
-using qavo::test::readFile;
 using qavo::test::makeDirectories;
+using qavo::test::readFile;
 using qavo::test::writeFile;
 
 namespace {
@@ -245,8 +245,8 @@ TEST(StrTrim, OnlySpacesAreBlanks)
         const char *text, *result;
     };
     const Case cases[] = {
-        {"  word  ", "word"}, {"word", "word"},     {"", ""},         {"    ", ""},
-        {" ", ""},            {"\tword\n", "\tword\n"}, {" a b ", "a b"}, {"x ", "x"},
+        {"  word  ", "word"},     {"word", "word"}, {"", ""},    {"    ", ""}, {" ", ""},
+        {"\tword\n", "\tword\n"}, {" a b ", "a b"}, {"x ", "x"},
     };
     for (const Case &c : cases) {
         std::string buffer = c.text;

@@ -68,8 +68,9 @@ TEST(InterfaceQueries, NetmaskPipelineNeverRunsANameAsACommand)
     int fd = mkstemp(marker);
     close(fd);
     unlink(marker);
-    for (const std::string &name : std::initializer_list<std::string>{"lo;touch " + std::string(marker), "$(touch " + std::string(marker) + ")",
-                             "`touch " + std::string(marker) + "`", std::string("-a")}) {
+    for (const std::string &name :
+         std::initializer_list<std::string>{"lo;touch " + std::string(marker), "$(touch " + std::string(marker) + ")",
+                                            "`touch " + std::string(marker) + "`", std::string("-a")}) {
         char out[16] = "keep";
         testing::internal::CaptureStderr();
         EXPECT_EQ(-1, getIfNetmask(name.c_str(), out)) << name;

@@ -78,11 +78,11 @@ struct LabelCase {
 TEST_F(InterfaceRoles, LanWanLabels)
 {
     const LabelCase cases[] = {
-        {"", "", "br0", "Unknown"},     {"0", "", "br0", "LAN"},       {"0", "", "eth2.2", "eth2.2"},
-        {"1", "", "br0", "LAN"},        {"1", "", "eth2.2", "WAN"},    {"1", "", "ppp0", "WAN"},
-        {"1", "", "eth2", "eth2"},      {"2", "", "eth2", "LAN"},      {"2", "", "ra0", "WAN"},
-        {"2", "", "br0", "br0"},        {"3", "1", "apclii0", "WAN"},  {"3", "1", "apcli0", "apcli0"},
-        {"3", "0", "apcli0", "WAN"},    {"3", "", "br0", "LAN"},       {"9", "", "br0", "br0"},
+        {"", "", "br0", "Unknown"},  {"0", "", "br0", "LAN"},      {"0", "", "eth2.2", "eth2.2"},
+        {"1", "", "br0", "LAN"},     {"1", "", "eth2.2", "WAN"},   {"1", "", "ppp0", "WAN"},
+        {"1", "", "eth2", "eth2"},   {"2", "", "eth2", "LAN"},     {"2", "", "ra0", "WAN"},
+        {"2", "", "br0", "br0"},     {"3", "1", "apclii0", "WAN"}, {"3", "1", "apcli0", "apcli0"},
+        {"3", "0", "apcli0", "WAN"}, {"3", "", "br0", "LAN"},      {"9", "", "br0", "br0"},
     };
     for (const LabelCase &c : cases) {
         settings(c.mode, "", "", c.wisp);

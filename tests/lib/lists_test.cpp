@@ -19,9 +19,15 @@ struct SafeCase {
 TEST(GetNthValueSafe, Table)
 {
     const SafeCase cases[] = {
-        {"red;;blue", 0, 0, "red"}, {"red;;blue", 1, 0, ""},  {"red;;blue", 2, 0, "blue"},
-        {"red;;blue", 3, -1, nullptr}, {"", 0, 0, ""},        {"", 1, -1, nullptr},
-        {";", 1, 0, ""},           {";", 2, -1, nullptr},     {"a;b;", 2, 0, ""},
+        {"red;;blue", 0, 0, "red"},
+        {"red;;blue", 1, 0, ""},
+        {"red;;blue", 2, 0, "blue"},
+        {"red;;blue", 3, -1, nullptr},
+        {"", 0, 0, ""},
+        {"", 1, -1, nullptr},
+        {";", 1, 0, ""},
+        {";", 2, -1, nullptr},
+        {"a;b;", 2, 0, ""},
     };
     for (const SafeCase &c : cases) {
         char out[16] = "untouched";
@@ -138,9 +144,9 @@ TEST(SetNthValue, LargestListFitsAndBeyondIsRefused)
     ASSERT_NE(nullptr, result);
     EXPECT_EQ(full, result);
 
-    EXPECT_EQ(nullptr, setNthValue(0, (full + ";").c_str(), "v"));                 // 9 items
-    EXPECT_EQ(nullptr, setNthValue(0, (item + "x").c_str(), "v"));                 // item of 256
-    EXPECT_EQ(nullptr, setNthValue(0, "a", (item + "x").c_str()));                 // value of 256
+    EXPECT_EQ(nullptr, setNthValue(0, (full + ";").c_str(), "v")); // 9 items
+    EXPECT_EQ(nullptr, setNthValue(0, (item + "x").c_str(), "v")); // item of 256
+    EXPECT_EQ(nullptr, setNthValue(0, "a", (item + "x").c_str())); // value of 256
     EXPECT_EQ(nullptr, setNthValue(8, "a", "v"));
     EXPECT_EQ(nullptr, setNthValue(-1, "a", "v"));
     EXPECT_EQ(nullptr, setNthValue(0, nullptr, "v"));
@@ -191,8 +197,8 @@ TEST(DeleteNthValueMulti, Table)
         std::string list = c.list;
         std::vector<char> buffer(list.begin(), list.end());
         buffer.push_back('\0');
-        EXPECT_EQ(0, deleteNthValueMulti(c.indexes.data(), static_cast<int>(c.indexes.size()), buffer.data(),
-                                         c.delimiter));
+        EXPECT_EQ(
+            0, deleteNthValueMulti(c.indexes.data(), static_cast<int>(c.indexes.size()), buffer.data(), c.delimiter));
         EXPECT_STREQ(c.result, buffer.data()) << c.list << " first index " << c.indexes[0];
     }
 }

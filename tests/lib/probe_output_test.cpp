@@ -40,12 +40,12 @@ TEST(ProbeOutput, ThirdRegisterDigitDecidesTheLink)
         {"Get: phy[4].reg[1] = 7999\n", Verdict::No},
         {"Get: phy[4].reg[1] = 79a9\n", Verdict::No}, // a letter reads as 0
         {"Get: phy[4].reg[1] = 79E9\n", Verdict::No},
-        {"Get: phy[4].reg[1] = 7962", Verdict::Yes},  // no line end
-        {"x = 0020\nx = 0000\n", Verdict::No},        // the last line counts
+        {"Get: phy[4].reg[1] = 7962", Verdict::Yes}, // no line end
+        {"x = 0020\nx = 0000\n", Verdict::No},       // the last line counts
         {"x = 0000\nx = 0020\n", Verdict::Yes},
-        {"x = 0020\nno value here\n", Verdict::Yes},   // a line without "=" says nothing
-        {"x = 00\n", Verdict::No},                     // value cut short
-        {"x = 0020 = 0000\n", Verdict::Yes},           // the first "=" counts
+        {"x = 0020\nno value here\n", Verdict::Yes}, // a line without "=" says nothing
+        {"x = 00\n", Verdict::No},                   // value cut short
+        {"x = 0020 = 0000\n", Verdict::Yes},         // the first "=" counts
         {"", Verdict::No},
         {"mii_mgr: unknown option\n", Verdict::No},
         {std::string(600, 'z') + "x = 0020\n", Verdict::No}, // the rest of a long line is skipped
@@ -64,11 +64,10 @@ TEST(ProbeOutput, AssociationFromIwconfig)
     } cases[] = {
         {"apcli0    RTWIFI SoftAP  ESSID:\"home\"\n          Mode:Managed  Access Point: 00:11:22:33:44:55\n",
          Verdict::Yes},
-        {"apcli0    RTWIFI SoftAP  ESSID:\"\"\n          Mode:Managed  Access Point: Not-Associated\n",
-         Verdict::No},
+        {"apcli0    RTWIFI SoftAP  ESSID:\"\"\n          Mode:Managed  Access Point: Not-Associated\n", Verdict::No},
         {"Not-Associated", Verdict::No},
         {"\n", Verdict::Yes}, // non-empty output without the words
-        {"", Verdict::No},     // nothing printed: no such interface
+        {"", Verdict::No},    // nothing printed: no such interface
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.output);

@@ -20,12 +20,11 @@ private:
     FILE *stream_;
 };
 
-const char kNetDev[] =
-    "Inter-|   Receive                            |  Transmit\n"
-    " face |bytes    packets errs drop fifo frame compressed multicast|bytes\n"
-    "    lo:  1000      10    0    0    0     0          0         0  1000\n"
-    "eth2.2:   500       5    0    0    0     0          0         0   500\n"
-    "   br0:     0       0    0    0    0     0          0         0     0\n";
+const char kNetDev[] = "Inter-|   Receive                            |  Transmit\n"
+                       " face |bytes    packets errs drop fifo frame compressed multicast|bytes\n"
+                       "    lo:  1000      10    0    0    0     0          0         0  1000\n"
+                       "eth2.2:   500       5    0    0    0     0          0         0   500\n"
+                       "   br0:     0       0    0    0    0     0          0         0     0\n";
 
 TEST(DeviceListed, WholeNameBeforeTheColon)
 {
@@ -36,15 +35,15 @@ TEST(DeviceListed, WholeNameBeforeTheColon)
     EXPECT_FALSE(qavo::proc::deviceListed(TextStream(kNetDev), "br"));
     EXPECT_FALSE(qavo::proc::deviceListed(TextStream(kNetDev), ""));
     // The two header lines are never read as devices.
-    EXPECT_FALSE(qavo::proc::deviceListed(TextStream(kNetDev), "Inter-|   Receive                            |  Transmit\n"));
+    EXPECT_FALSE(
+        qavo::proc::deviceListed(TextStream(kNetDev), "Inter-|   Receive                            |  Transmit\n"));
     EXPECT_FALSE(qavo::proc::deviceListed(TextStream("lo: 1\n"), "lo"));
 }
 
-const char kArp[] =
-    "IP address       HW type     Flags       HW address            Mask     Device\n"
-    "192.168.1.100    0x1         0x2         00:11:22:aa:bb:cc     *        br0\n"
-    "192.168.1.10     0x1         0x2         00:11:22:aa:bb:dd     *        br0\n"
-    "10.0.2.2         0x1         0x0\n";
+const char kArp[] = "IP address       HW type     Flags       HW address            Mask     Device\n"
+                    "192.168.1.100    0x1         0x2         00:11:22:aa:bb:cc     *        br0\n"
+                    "192.168.1.10     0x1         0x2         00:11:22:aa:bb:dd     *        br0\n"
+                    "10.0.2.2         0x1         0x0\n";
 
 TEST(ArpAnswer, ByIpAndByHardwareAddress)
 {
@@ -94,15 +93,14 @@ TEST(DefaultGateway, Table)
         {"first of two defaults",
          route("eth2.2", "00000000", "0102000A", "0003") + route("ppp0", "00000000", "0202000A", "0003"), 1,
          "10.0.2.1"},
-        {"only a non-default up route with a gateway", route("br0", "0001A8C0", "FE01A8C0", "0003", "00FFFFFF"),
-         1, ""},
+        {"only a non-default up route with a gateway", route("br0", "0001A8C0", "FE01A8C0", "0003", "00FFFFFF"), 1, ""},
         {"down default route skipped",
          route("eth2.2", "00000000", "0102000A", "0002") + route("ppp0", "00000000", "0202000A", "0003"), 1,
          "10.0.2.2"},
         {"default without a gateway", route("ppp0", "00000000", "00000000", "0001"), 1, ""},
         {"network route then default",
-         route("br0", "0001A8C0", "00000000", "0001", "00FFFFFF") + route("eth2.2", "00000000", "FE02000A", "0003"),
-         1, "10.0.2.254"},
+         route("br0", "0001A8C0", "00000000", "0001", "00FFFFFF") + route("eth2.2", "00000000", "FE02000A", "0003"), 1,
+         "10.0.2.254"},
         {"empty table", "", 1, ""},
     };
     for (const GatewayCase &c : cases) {

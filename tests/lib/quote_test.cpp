@@ -17,9 +17,27 @@ namespace {
 const std::vector<std::string> &hostileValues()
 {
     static const std::vector<std::string> values = {
-        ";reboot", "a|b", "a&b", "$(touch /tmp/qavo-pwned)", "`touch /tmp/qavo-pwned`", "two\nlines",
-        "it's", "say \"hi\"", "back\\slash", "*", "~", "$IFS", "-rf", std::string(4096, 'x'),
-        "\xff\xfe not utf-8", "", " lead and trail ", "a\tb", "#comment", "%s%n", "'\"'\"",
+        ";reboot",
+        "a|b",
+        "a&b",
+        "$(touch /tmp/qavo-pwned)",
+        "`touch /tmp/qavo-pwned`",
+        "two\nlines",
+        "it's",
+        "say \"hi\"",
+        "back\\slash",
+        "*",
+        "~",
+        "$IFS",
+        "-rf",
+        std::string(4096, 'x'),
+        "\xff\xfe not utf-8",
+        "",
+        " lead and trail ",
+        "a\tb",
+        "#comment",
+        "%s%n",
+        "'\"'\"",
     };
     return values;
 }
@@ -45,9 +63,9 @@ TEST(QuoteShell, OrdinaryValuesAreCopiedByteForByte)
     ASSERT_TRUE(format(Syntax::Shell, line, "ifconfig br0 %s netmask %s up",
                        {ipv4("lan_ipaddr", "192.168.1.1"), netmask("lan_netmask", "255.255.255.0")}));
     EXPECT_STREQ("ifconfig br0 192.168.1.1 netmask 255.255.255.0 up", line);
-    ASSERT_TRUE(format(Syntax::Shell, line, "echo \"%s %s.co %s\" >> /etc/hosts",
-                       {ipv4("lan_ipaddr", "192.168.1.1"), hostname("HostName", "router"),
-                        hostname("HostName", "router")}));
+    ASSERT_TRUE(
+        format(Syntax::Shell, line, "echo \"%s %s.co %s\" >> /etc/hosts",
+               {ipv4("lan_ipaddr", "192.168.1.1"), hostname("HostName", "router"), hostname("HostName", "router")}));
     EXPECT_STREQ("echo \"192.168.1.1 router.co router\" >> /etc/hosts", line);
     ASSERT_TRUE(format(Syntax::Shell, line, "echo -n '%s'>/var/wanInface", {text("wan", "eth2.2")}));
     EXPECT_STREQ("echo -n 'eth2.2'>/var/wanInface", line);

@@ -25,9 +25,15 @@ using Lines = std::vector<std::string>;
 
 using Router = qavo::test::InsideRouter;
 
-void setting(const char *key, const char *value) { ASSERT_EQ(0, nvram_bufset(0, key, value)) << key; }
+void setting(const char *key, const char *value)
+{
+    ASSERT_EQ(0, nvram_bufset(0, key, value)) << key;
+}
 
-void shell(const std::string &command) { ASSERT_EQ(0, system(command.c_str())) << command; }
+void shell(const std::string &command)
+{
+    ASSERT_EQ(0, system(command.c_str())) << command;
+}
 
 // Gives ifname exactly the addresses wanted (none when address is "").
 void address(const char *ifname, const char *cidr)
@@ -89,8 +95,11 @@ TEST_F(Router, StatusWordLinkAndResultByModeTypeAndProbes)
     };
     for (const Row &r : rows) {
         SCOPED_TRACE(std::string("mode ") + r.mode + " " + r.type + " phy " + r.phy + " wisp " + r.wisp);
-        for (auto [key, value] : {std::pair{"OperationMode", r.mode}, {"wanConnectionMode", r.type},
-                                  {"wan3gmodel", r.model}, {"wispInterface", r.wisp}, {"WanPhyNum", r.phy},
+        for (auto [key, value] : {std::pair{"OperationMode", r.mode},
+                                  {"wanConnectionMode", r.type},
+                                  {"wan3gmodel", r.model},
+                                  {"wispInterface", r.wisp},
+                                  {"WanPhyNum", r.phy},
                                   {"dial3gstatus", r.dial}})
             setting(key, value);
         address("ppp0", r.ppp0);
@@ -193,9 +202,14 @@ TEST_F(Router, RepeaterStatusBySettingsAndAssociation)
         int result;
         bool probed;
     } cases[] = {
-        {0, "0", "1", "apcli0", 1, true},  {0, "0", "1", "apclii0", 0, true}, {0, "0", "1", "ra0", 0, true},
-        {0, "1", "1", "apcli0", 0, false}, {0, "0", "0", "apcli0", 0, false}, {0, "", "1", "apcli0", 1, true},
-        {1, "0", "1", "apcli0", 1, true},  {1, "0", "2", "apcli0", 0, false},
+        {0, "0", "1", "apcli0", 1, true},
+        {0, "0", "1", "apclii0", 0, true},
+        {0, "0", "1", "ra0", 0, true},
+        {0, "1", "1", "apcli0", 0, false},
+        {0, "0", "0", "apcli0", 0, false},
+        {0, "", "1", "apcli0", 1, true},
+        {1, "0", "1", "apcli0", 1, true},
+        {1, "0", "2", "apcli0", 0, false},
         {0, "0", "1", "apcli0;reboot", 0, false}, // a name the kernel cannot have is never run
     };
     for (const auto &c : cases) {

@@ -14,7 +14,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double secondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
+double secondsSince(Clock::time_point start)
+{
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
 
 class RunLockTest : public testing::Test {
 protected:
@@ -47,9 +50,9 @@ TEST_F(RunLockTest, SecondRunWaitsGivesUpOrGoesAhead)
 {
     struct Case {
         const char *what;
-        const char *name;   // lock the second run asks for
-        int holdMs;         // how long the first run holds "lan"
-        int waitMs;         // the second run's bound
+        const char *name; // lock the second run asks for
+        int holdMs;       // how long the first run holds "lan"
+        int waitMs;       // the second run's bound
         bool gaveUp;
         double atLeast, below; // seconds the second run took
     } cases[] = {

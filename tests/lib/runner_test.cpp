@@ -110,7 +110,8 @@ protected:
     void SetUp() override
     {
         oldPath_ = getenv("PATH");
-        for (const char *tool : {"ombix_networkconfig", "ombix_usbconfig", "ombix_wificonfig", "ombix_firewallconfig"}) {
+        for (const char *tool :
+             {"ombix_networkconfig", "ombix_usbconfig", "ombix_wificonfig", "ombix_firewallconfig"}) {
             std::string script = dir_.path() + "/" + tool;
             std::ofstream(script) << "#!/bin/sh\nfor a; do printf '<%s>' \"$a\"; done >> " << dir_.path()
                                   << "/calls\necho >> " << dir_.path() << "/calls\n";

@@ -15,8 +15,14 @@ namespace {
 volatile sig_atomic_t realTicks;
 volatile sig_atomic_t cpuTicks;
 
-void countReal(int) { ++realTicks; }
-void countCpu(int) { ++cpuTicks; }
+void countReal(int)
+{
+    ++realTicks;
+}
+void countCpu(int)
+{
+    ++cpuTicks;
+}
 
 // Sleeps the whole duration even when ticks interrupt the sleep.
 void sleepFor(double seconds)
@@ -59,62 +65,62 @@ int inChild(Body body)
 TEST(Timers, RealTimeTimerTicksTwiceASecondUntilStopped)
 {
     EXPECT_EQ(0, inChild([] {
-        if (setTimer(500000, countReal) != 0)
-            return 1;
-        sleepFor(2.2);
-        int ticks = realTicks;
-        if (ticks < 3 || ticks > 5)
-            return 2;
-        if (stopTimer() != 0)
-            return 3;
-        sleepFor(1.1);
-        return realTicks == ticks ? 0 : 4;
-    }));
+                  if (setTimer(500000, countReal) != 0)
+                      return 1;
+                  sleepFor(2.2);
+                  int ticks = realTicks;
+                  if (ticks < 3 || ticks > 5)
+                      return 2;
+                  if (stopTimer() != 0)
+                      return 3;
+                  sleepFor(1.1);
+                  return realTicks == ticks ? 0 : 4;
+              }));
 }
 
 TEST(Timers, PeriodOfOneSecondIsRefusedButHandlerInstalled)
 {
     EXPECT_EQ(0, inChild([] {
-        if (setTimer(1000000, countReal) != -1 || setTimer(-1, countReal) != -1)
-            return 1;
-        itimerval current;
-        getitimer(ITIMER_REAL, &current);
-        if (current.it_value.tv_sec != 0 || current.it_value.tv_usec != 0)
-            return 2;
-        raise(SIGALRM); // the handler is in place: the process is not ended
-        return realTicks == 1 ? 0 : 3;
-    }));
+                  if (setTimer(1000000, countReal) != -1 || setTimer(-1, countReal) != -1)
+                      return 1;
+                  itimerval current;
+                  getitimer(ITIMER_REAL, &current);
+                  if (current.it_value.tv_sec != 0 || current.it_value.tv_usec != 0)
+                      return 2;
+                  raise(SIGALRM); // the handler is in place: the process is not ended
+                  return realTicks == 1 ? 0 : 3;
+              }));
 }
 
 TEST(Timers, VirtualTimerIsSilentWhileSleepingAndTicksOnCpu)
 {
     EXPECT_EQ(0, inChild([] {
-        if (setTimer2(100000, countCpu) != 0)
-            return 1;
-        sleepFor(0.5);
-        if (cpuTicks != 0)
-            return 2;
-        spin(5.0, 3);
-        return cpuTicks >= 3 ? 0 : 3;
-    }));
+                  if (setTimer2(100000, countCpu) != 0)
+                      return 1;
+                  sleepFor(0.5);
+                  if (cpuTicks != 0)
+                      return 2;
+                  spin(5.0, 3);
+                  return cpuTicks >= 3 ? 0 : 3;
+              }));
 }
 
 TEST(Timers, StoppingOneLeavesTheOtherRunning)
 {
     EXPECT_EQ(0, inChild([] {
-        if (setTimer(100000, countReal) != 0 || setTimer2(100000, countCpu) != 0)
-            return 1;
-        if (stopTimer2() != 0)
-            return 2;
-        spin(0.5);
-        if (cpuTicks != 0 || realTicks < 2)
-            return 3;
-        if (setTimer2(100000, countCpu) != 0 || stopTimer() != 0)
-            return 4;
-        int realBefore = realTicks;
-        spin(5.0, 3);
-        return realTicks == realBefore && cpuTicks >= 3 ? 0 : 5;
-    }));
+                  if (setTimer(100000, countReal) != 0 || setTimer2(100000, countCpu) != 0)
+                      return 1;
+                  if (stopTimer2() != 0)
+                      return 2;
+                  spin(0.5);
+                  if (cpuTicks != 0 || realTicks < 2)
+                      return 3;
+                  if (setTimer2(100000, countCpu) != 0 || stopTimer() != 0)
+                      return 4;
+                  int realBefore = realTicks;
+                  spin(5.0, 3);
+                  return realTicks == realBefore && cpuTicks >= 3 ? 0 : 5;
+              }));
 }
 
 } // namespace

@@ -71,12 +71,13 @@ TEST(Validate, OneLine)
 // Every form inet_aton and ether_aton read, and nothing after them.
 TEST(Validate, AddressesAsTheCLibraryReadsThem)
 {
-    for (const char *ok : {"192.168.1.2", "192.168.010.1", "0xC0.0xa8.1.2", "10.1", "10.1.2", "3232235777",
-                           "0", "00", "0377.0.0.0", "0xffffffff", "10.0xffffff", "255.255.65535"})
+    for (const char *ok : {"192.168.1.2", "192.168.010.1", "0xC0.0xa8.1.2", "10.1", "10.1.2", "3232235777", "0", "00",
+                           "0377.0.0.0", "0xffffffff", "10.0xffffff", "255.255.65535"})
         EXPECT_TRUE(qavo::validate::isInetAddr(ok)) << ok;
-    for (const char *bad : {"", ".", "1.", ".1", "1..2", "1.2.3.4.5", "256.1.1.1", "08.1.1.1", "0x", "0x.1",
-                            "1.2.3.256", "10.16777216", "4294967296", "0x100000000", "1.2.3.4 ", " 1.2.3.4",
-                            "1.2.3.4\n", "1.2.3.4 junk", "-1.2.3.4", "1.2.3.4/24", "a.b.c.d", "1.2.3.0x"})
+    for (const char *bad : {"",           ".",           "1.",       ".1",       "1..2",      "1.2.3.4.5",
+                            "256.1.1.1",  "08.1.1.1",    "0x",       "0x.1",     "1.2.3.256", "10.16777216",
+                            "4294967296", "0x100000000", "1.2.3.4 ", " 1.2.3.4", "1.2.3.4\n", "1.2.3.4 junk",
+                            "-1.2.3.4",   "1.2.3.4/24",  "a.b.c.d",  "1.2.3.0x"})
         EXPECT_FALSE(qavo::validate::isInetAddr(bad)) << bad;
     for (const char *ok : {"00:11:22:33:44:55", "0:1:2:3:4:5", "a:B:cc:DD:e:F"})
         EXPECT_TRUE(qavo::validate::isEtherAddr(ok)) << ok;

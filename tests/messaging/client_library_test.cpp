@@ -38,7 +38,8 @@ TEST_F(ClientLibraryTest, OptionalTransportsAreLeftOut)
         const char *what;
         std::function<int(mosquitto *)> call;
     } cases[] = {
-        {"tls_set", [](mosquitto *m) { return mosquitto_tls_set(m, "/nonexistent/ca.pem", nullptr, nullptr, nullptr, nullptr); }},
+        {"tls_set",
+         [](mosquitto *m) { return mosquitto_tls_set(m, "/nonexistent/ca.pem", nullptr, nullptr, nullptr, nullptr); }},
         {"tls_psk_set", [](mosquitto *m) { return mosquitto_tls_psk_set(m, "0123abcd", "router", nullptr); }},
         {"tls_insecure_set", [](mosquitto *m) { return mosquitto_tls_insecure_set(m, true); }},
         {"tls_opts_set", [](mosquitto *m) { return mosquitto_tls_opts_set(m, 1, "tlsv1.2", nullptr); }},
@@ -60,8 +61,7 @@ TEST(ClientLibraries, MatchTheHeadersCompiledAgainst)
     EXPECT_EQ(mosquitto_lib_version(&major, &minor, &revision), LIBMOSQUITTO_VERSION_NUMBER);
 
     char header[32];
-    std::snprintf(header, sizeof header, "%d.%d.%d", CJSON_VERSION_MAJOR, CJSON_VERSION_MINOR,
-                  CJSON_VERSION_PATCH);
+    std::snprintf(header, sizeof header, "%d.%d.%d", CJSON_VERSION_MAJOR, CJSON_VERSION_MINOR, CJSON_VERSION_PATCH);
     EXPECT_EQ(std::string(cJSON_Version()), header);
 }
 

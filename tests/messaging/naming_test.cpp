@@ -36,11 +36,20 @@ TEST(ClientId, FitsOrIsCutTo23Characters)
 TEST(ClientId, CutsNeverSplitACharacter)
 {
     // "\xc3\xbc" is u-umlaut (2 bytes), "\xe2\x82\xac" the euro sign (3 bytes).
-    EXPECT_EQ(clientId("mosqsub", 12345, "router-k\xc3\xbc" "che"), "mosqsub/12345-router-k");
-    EXPECT_EQ(clientId("mosqsub", 1234, "router-k\xc3\xbc" "che"), "mosqsub/1234-router-k\xc3\xbc");
+    EXPECT_EQ(clientId("mosqsub", 12345,
+                       "router-k\xc3\xbc"
+                       "che"),
+              "mosqsub/12345-router-k");
+    EXPECT_EQ(clientId("mosqsub", 1234,
+                       "router-k\xc3\xbc"
+                       "che"),
+              "mosqsub/1234-router-k\xc3\xbc");
     EXPECT_EQ(clientId("mosqsub", 123456, "router-\xe2\x82\xac"), "mosqsub/123456-router-");
     // The buffer cut (host name length + 15 bytes) with a seven-digit process id.
-    EXPECT_EQ(clientId("mosqsub", 1234567, "a\xc3\xbc" "b"), "mosqsub/1234567-a");
+    EXPECT_EQ(clientId("mosqsub", 1234567,
+                       "a\xc3\xbc"
+                       "b"),
+              "mosqsub/1234567-a");
     // Not cut: the host name's bytes are kept as they are.
     EXPECT_EQ(clientId("mosqpub", 1, "k\xc3\xbc"), "mosqpub/1-k\xc3\xbc");
 }
@@ -90,16 +99,16 @@ TEST(Topic, SuffixesThatAreNotUtf8TopicTextAreRefusedUpFront)
         {"getcfg", 0},
         {"r\xc3\xa9seau/\xe2\x82\xac/\xf0\x9f\x93\xa1", 0}, // two-, three- and four-byte characters
         {"bad\xff", 4},
-        {"bad\xc3", 4},               // cut after the lead byte
-        {"x\xc0\xaf", 2},             // overlong "/"
-        {"x\xe0\x80\xaf", 2},         // overlong "/" in three bytes
-        {"x\xed\xa0\x80", 2},         // a surrogate
-        {"x\xf4\x90\x80\x80", 2},     // past U+10FFFF
-        {"x\x80", 2},                 // a lone continuation byte
-        {"tab\there", 4},             // control characters
+        {"bad\xc3", 4},           // cut after the lead byte
+        {"x\xc0\xaf", 2},         // overlong "/"
+        {"x\xe0\x80\xaf", 2},     // overlong "/" in three bytes
+        {"x\xed\xa0\x80", 2},     // a surrogate
+        {"x\xf4\x90\x80\x80", 2}, // past U+10FFFF
+        {"x\x80", 2},             // a lone continuation byte
+        {"tab\there", 4},         // control characters
         {"del\x7f", 4},
         {"c1\xc2\x85", 3},
-        {"nc\xef\xbf\xbf", 3},        // U+FFFF
+        {"nc\xef\xbf\xbf", 3}, // U+FFFF
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.suffix);

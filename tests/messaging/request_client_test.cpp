@@ -5,11 +5,11 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
-#include <dlfcn.h>
-#include <mosquitto.h>
 #include <cstdlib>
 #include <cstring>
+#include <dlfcn.h>
 #include <memory>
+#include <mosquitto.h>
 #include <string>
 #include <sys/time.h>
 #include <sys/wait.h>
@@ -48,7 +48,10 @@ double secondsSince(Clock::time_point start)
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-std::string reply() { return qvData ? qvData : "(null)"; }
+std::string reply()
+{
+    return qvData ? qvData : "(null)";
+}
 
 // The exchanges' locks live in a directory of this test program's own.
 class PrivateLockDirectory : public testing::Environment {
@@ -148,9 +151,9 @@ TEST(RequestClient, RefusedSuffixesAndHostsLeaveEverythingAsItWas)
     testing::internal::CaptureStderr();
     set_QAVOInfo(std::string(32, 'h').c_str(), 1, 1);
     set_QAVOInfo(nullptr, 2, 2);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "Error: Broker host '" + std::string(32, 'h') + "' is longer than 31 characters; broker not changed.\n"
-              "Error: No broker host given; broker not changed.\n");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Error: Broker host '" + std::string(32, 'h') +
+                                                          "' is longer than 31 characters; broker not changed.\n"
+                                                          "Error: No broker host given; broker not changed.\n");
     EXPECT_STREQ(mos_conf.host, "127.0.0.1");
     EXPECT_EQ(mos_conf.port, broker.port());
     set_QAVOInfo(std::string(31, 'h').c_str(), 1, 1);
@@ -203,7 +206,10 @@ TEST(RequestClient, ClientThatCannotBeMadeEndsTheCallAtOnce)
 }
 
 int timerTicks;
-void countTick(int) { ++timerTicks; }
+void countTick(int)
+{
+    ++timerTicks;
+}
 
 // A process that runs its own interval timer keeps handler and period over an exchange,
 // and no alarm is left behind.

@@ -49,7 +49,10 @@ bool readPacket(int fd, std::string &packet, const std::atomic<bool> &stop)
     return readExactly(fd, packet, packet.size() + length, stop);
 }
 
-void send(int fd, const std::string &bytes) { (void)!write(fd, bytes.data(), bytes.size()); }
+void send(int fd, const std::string &bytes)
+{
+    (void)!write(fd, bytes.data(), bytes.size());
+}
 
 std::string remainingLength(size_t n)
 {
@@ -151,8 +154,8 @@ void ScriptedBroker::session(int fd)
         }
         case 0x30: { // PUBLISH QoS 0: answer on the reply topic
             size_t body = headerLength(packet);
-            size_t topicLength = size_t(static_cast<unsigned char>(packet[body])) << 8 |
-                                 static_cast<unsigned char>(packet[body + 1]);
+            size_t topicLength =
+                size_t(static_cast<unsigned char>(packet[body])) << 8 | static_cast<unsigned char>(packet[body + 1]);
             std::string topic = packet.substr(body + 2, topicLength);
             std::string content = utf8(topic + "/R") + reply_;
             send(fd, "\x30" + remainingLength(content.size()) + content);

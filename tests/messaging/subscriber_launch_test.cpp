@@ -18,8 +18,8 @@ protected:
     {
         char pattern[] = "/tmp/qavo-sub-XXXXXX";
         dir_ = mkdtemp(pattern);
-        std::ofstream(dir_ + "/qavo_sub") << "#!/bin/sh\nprintf '%s\\n' \"$@\" > " << dir_ << "/args.tmp && mv "
-                                          << dir_ << "/args.tmp " << dir_ << "/args\n";
+        std::ofstream(dir_ + "/qavo_sub") << "#!/bin/sh\nprintf '%s\\n' \"$@\" > " << dir_ << "/args.tmp && mv " << dir_
+                                          << "/args.tmp " << dir_ << "/args\n";
         chmod((dir_ + "/qavo_sub").c_str(), 0755);
         oldPath_ = getenv("PATH");
         setenv("PATH", (dir_ + ":" + oldPath_).c_str(), 1);

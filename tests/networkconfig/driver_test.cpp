@@ -19,16 +19,15 @@ ToolRun runTool(std::vector<std::string> args)
     return qavo::test::runTool(runNetworkTool, "ombix_networkconfig", std::move(args));
 }
 
-const char kUsage[] =
-    "\r\nombix network config tool"
-    "\r\nussgr:"
-    "\r\nombix_networkconfig <platform> <command>"
-    "\r\ncurrrent support <paltform>:ra3050, mtk7620, ra5350, ra305x<plat> <command>"
-    "\r\ncurrrent support <command>:initlan,initwan,routinginit,init3G,doMount  (to init the wifi)"
-    "\r\nfor eg: ombix_networkconfig mtk7620 initlan\r\n"
-    "\r\nfor eg: ombix_networkconfig mtk7620 initwan\r\n"
-    "\r\nfor eg: ombix_networkconfig mtk7620 routinginit\r\n"
-    "\r\nfor eg: ombix_networkconfig mtk7620 init3G\r\n";
+const char kUsage[] = "\r\nombix network config tool"
+                      "\r\nussgr:"
+                      "\r\nombix_networkconfig <platform> <command>"
+                      "\r\ncurrrent support <paltform>:ra3050, mtk7620, ra5350, ra305x<plat> <command>"
+                      "\r\ncurrrent support <command>:initlan,initwan,routinginit,init3G,doMount  (to init the wifi)"
+                      "\r\nfor eg: ombix_networkconfig mtk7620 initlan\r\n"
+                      "\r\nfor eg: ombix_networkconfig mtk7620 initwan\r\n"
+                      "\r\nfor eg: ombix_networkconfig mtk7620 routinginit\r\n"
+                      "\r\nfor eg: ombix_networkconfig mtk7620 init3G\r\n";
 
 } // namespace
 
@@ -56,8 +55,8 @@ TEST(CommandTable, ShortWordsMatchAsPrefixesLongerComparesNeedTheExactWord)
     EXPECT_EQ(findCommand("routinginit"), &ombix_networkconfig_init_routing);
     EXPECT_EQ(findCommand("init3G"), &ombix_networkconfig_init_3G);
     EXPECT_EQ(findCommand("doMount"), &ombix_networkconfig_init_mount);
-    for (const char *word : {"init3Gx", "init3", "doMountx", "domount", "routinginitx", "getdhcpdconfigx",
-                             "initla", "INITLAN", ""})
+    for (const char *word :
+         {"init3Gx", "init3", "doMountx", "domount", "routinginitx", "getdhcpdconfigx", "initla", "INITLAN", ""})
         EXPECT_EQ(findCommand(word), nullptr) << word;
 }
 

@@ -46,9 +46,12 @@ protected:
         files_ = std::make_unique<qavo::test::TempDir>("lan-commands");
         ASSERT_EQ(0, mkdir((*files_ / "etc").c_str(), 0755));
         qavo::AtomicFile::setRootForTests(files_->path().c_str());
-        for (auto [key, value] : {std::pair{"lan_ipaddr", "192.168.10.1"}, {"lan_netmask", "255.255.255.0"},
-                                  {"dhcpStart", "192.168.10.100"}, {"dhcpEnd", "192.168.10.200"},
-                                  {"dhcpMask", "255.255.255.0"}, {"dhcpEnabled", "1"}})
+        for (auto [key, value] : {std::pair{"lan_ipaddr", "192.168.10.1"},
+                                  {"lan_netmask", "255.255.255.0"},
+                                  {"dhcpStart", "192.168.10.100"},
+                                  {"dhcpEnd", "192.168.10.200"},
+                                  {"dhcpMask", "255.255.255.0"},
+                                  {"dhcpEnabled", "1"}})
             set(key, value);
     }
     void TearDown() override
@@ -70,8 +73,12 @@ protected:
 
 TEST_F(LanCommands, GatewayModeWithEveryFlagOnRunsTheWholeSequenceInOrder)
 {
-    for (auto [key, value] : {std::pair{"OperationMode", "1"}, {"lltdEnabled", "1"}, {"radvdEnabled", "1"},
-                              {"upnpEnabled", "0"}, {"igmpEnabled", "1"}, {"HostName", ""}})
+    for (auto [key, value] : {std::pair{"OperationMode", "1"},
+                              {"lltdEnabled", "1"},
+                              {"radvdEnabled", "1"},
+                              {"upnpEnabled", "0"},
+                              {"igmpEnabled", "1"},
+                              {"HostName", ""}})
         set(key, value);
     Lines expected = concat({phy("0 -v 0xB900", "4 -v 0x05E1"),
                              {"ifconfig br0 down", "ifconfig br0 192.168.10.1 netmask 255.255.255.0 up",
@@ -88,8 +95,11 @@ TEST_F(LanCommands, GatewayModeWithEveryFlagOnRunsTheWholeSequenceInOrder)
 
 TEST_F(LanCommands, PlatformWithoutSwitchSkipsPhyAndDhcpServer)
 {
-    for (auto [key, value] : {std::pair{"OperationMode", "2"}, {"HostName", "gw"}, {"lltdEnabled", "11"},
-                              {"upnpEnabled", "1"}, {"igmpEnabled", "0"}})
+    for (auto [key, value] : {std::pair{"OperationMode", "2"},
+                              {"HostName", "gw"},
+                              {"lltdEnabled", "11"},
+                              {"upnpEnabled", "1"},
+                              {"igmpEnabled", "0"}})
         set(key, value);
     Lines expected{"ifconfig br0 down",
                    "ifconfig br0 192.168.10.1 netmask 255.255.255.0 up",
@@ -114,13 +124,15 @@ TEST_F(LanCommands, HostModeJoinsTheLanByAddressOrByDhcp)
          {"killall -q udhcpc", "route add -net 224.0.0.0 netmask 224.0.0.0 br0",
           "route add default gw 192.168.10.254 br0", "killall -q daemon.sh"}},
         {"1",
-         {"killall -q udhcpc", "udhcpc -i br0 -s /sbin/udhcpc.sh -p /var/run/udhcpc.pid &",
-          "killall -q daemon.sh"}},
+         {"killall -q udhcpc", "udhcpc -i br0 -s /sbin/udhcpc.sh -p /var/run/udhcpc.pid &", "killall -q daemon.sh"}},
     };
     for (const Case &c : cases) {
         recorder_.clear();
-        for (auto [key, value] : {std::pair{"OperationMode", "0"}, {"HostName", "gw"}, {"LanAutoDhcp", c.autoDhcp},
-                                  {"lan_gateway", "192.168.10.254"}, {"upnpEnabled", "1"}})
+        for (auto [key, value] : {std::pair{"OperationMode", "0"},
+                                  {"HostName", "gw"},
+                                  {"LanAutoDhcp", c.autoDhcp},
+                                  {"lan_gateway", "192.168.10.254"},
+                                  {"upnpEnabled", "1"}})
             set(key, value);
         Lines commands = initLan(kRa3050x);
         ASSERT_GE(commands.size(), c.tail.size());
@@ -144,7 +156,8 @@ TEST_F(LanCommands, RefusedSettingLeavesOutOnlyItsOwnCommands)
 // The address is checked before the bridge goes down: a refused one leaves br0 as it is.
 TEST_F(LanCommands, RefusedLanAddressLeavesTheBridgeAsItIs)
 {
-    for (auto [key, value] : {std::pair{"lan_ipaddr", "192.168.10.256"}, {"lan_netmask", "255.0.255.0"},
+    for (auto [key, value] : {std::pair{"lan_ipaddr", "192.168.10.256"},
+                              {"lan_netmask", "255.0.255.0"},
                               {"lan_ipaddr", "192.168.10.1;reboot"}}) {
         SCOPED_TRACE(value);
         set("lan_ipaddr", "192.168.10.1");

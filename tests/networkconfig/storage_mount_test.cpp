@@ -37,6 +37,7 @@ TEST(PartitionName, NamesLongerThanTheBufferAreSkippedWithAMessage)
     std::string tooLong = "8 1 100 sda1" + std::string(kPartitionNameMax, 'x') + "\n";
     EXPECT_FALSE(partitionName(tooLong.c_str(), name));
     // The message names the partition on its own line.
-    EXPECT_EQ("doMount: partition name sda1" + std::string(kPartitionNameMax, 'x') + "... longer than 14 characters; skipped\n",
+    EXPECT_EQ("doMount: partition name sda1" + std::string(kPartitionNameMax, 'x') +
+                  "... longer than 14 characters; skipped\n",
               testing::internal::GetCapturedStderr());
 }

@@ -20,8 +20,11 @@ protected:
     void SetUp() override
     {
         WanTest::SetUp();
-        for (auto [key, value] : {std::pair{"WanPhyNum", "4"}, {"OperationMode", "1"}, {"wispInterface", "0"},
-                                  {"macCloneEnabled", "1"}, {"macCloneMac", "02:11:22:33:44:55"},
+        for (auto [key, value] : {std::pair{"WanPhyNum", "4"},
+                                  {"OperationMode", "1"},
+                                  {"wispInterface", "0"},
+                                  {"macCloneEnabled", "1"},
+                                  {"macCloneMac", "02:11:22:33:44:55"},
                                   {"wan_dhcp_mtu", "1500"}})
             set(key, value);
     }
@@ -75,11 +78,13 @@ TEST_F(WanCommon, ExactThreeGKeepsPppdAndThreeGxStillSelectsThreeG)
     EXPECT_EQ(1, initWan());
     EXPECT_FALSE(ran("killall -9 pppd"));
     EXPECT_NE(stdout_.find("Does not support 3G function!"), std::string::npos);
-    EXPECT_EQ(commands(), concat({phy(false), {"killall -q udhcpc", "killall -q xl2tpd", "killall -q pptp"},
+    EXPECT_EQ(commands(), concat({phy(false),
+                                  {"killall -q udhcpc", "killall -q xl2tpd", "killall -q pptp"},
                                   {"brctl delif br0 apcli0 1>/dev/null 2>&1", "brctl delif br0 eth2.2 1>/dev/null 2>&1",
                                    "ifconfig eth2.2 down", "ifconfig eth2.2 hw ether 02:11:22:33:44:55",
                                    "ifconfig eth2.2 up", "ifconfig eth2.2 0.0.0.0"},
-                                  phy(true), {"nat.sh"}}));
+                                  phy(true),
+                                  {"nat.sh"}}));
     // MAC clone: the factory partition is not even looked for.
     EXPECT_EQ(stderr_.find("Could not open mtd device"), std::string::npos);
 
@@ -114,13 +119,14 @@ TEST_F(WanCommon, ModeIsSelectedByPrefixAndCase)
             EXPECT_TRUE(ran(c.marker)) << c.mode;
         } else {
             EXPECT_NE(stdout_.find("unknow type!!\r\n"), std::string::npos) << c.mode;
-            EXPECT_EQ(commands(), concat({phy(false),
-                                          {"killall -q udhcpc", "killall -q xl2tpd", "killall -q pptp",
-                                           "killall -9 pppd", "brctl delif br0 apcli0 1>/dev/null 2>&1",
-                                           "brctl delif br0 eth2.2 1>/dev/null 2>&1", "ifconfig eth2.2 down",
-                                           "ifconfig eth2.2 hw ether 02:11:22:33:44:55", "ifconfig eth2.2 up",
-                                           "ifconfig eth2.2 0.0.0.0"},
-                                          phy(true), {"nat.sh"}}))
+            EXPECT_EQ(commands(),
+                      concat({phy(false),
+                              {"killall -q udhcpc", "killall -q xl2tpd", "killall -q pptp", "killall -9 pppd",
+                               "brctl delif br0 apcli0 1>/dev/null 2>&1", "brctl delif br0 eth2.2 1>/dev/null 2>&1",
+                               "ifconfig eth2.2 down", "ifconfig eth2.2 hw ether 02:11:22:33:44:55",
+                               "ifconfig eth2.2 up", "ifconfig eth2.2 0.0.0.0"},
+                              phy(true),
+                              {"nat.sh"}}))
                 << c.mode;
         }
     }
@@ -134,8 +140,9 @@ TEST_F(WanCommon, OperationModeOtherThanOneOrThreeIsRefused)
         recorder_.clear();
         EXPECT_EQ(0, initWan()) << mode;
         EXPECT_EQ(stdout_, "\r\nerror opMode so exit");
-        EXPECT_EQ(commands(), concat({phy(false), {"killall -q udhcpc", "killall -q xl2tpd", "killall -q pptp"},
-                                      phy(true), {"nat.sh"}}));
+        EXPECT_EQ(
+            commands(),
+            concat({phy(false), {"killall -q udhcpc", "killall -q xl2tpd", "killall -q pptp"}, phy(true), {"nat.sh"}}));
     }
 }
 
@@ -162,11 +169,12 @@ TEST_F(WanCommon, WirelessWanInterfaceAndRadioSwitchFromTheRightSection)
         recorder_.clear();
         if (!c.ifname) {
             EXPECT_EQ(0, initWan()) << c.wisp;
-            EXPECT_EQ(commands(), concat({phy(false),
-                                          {"killall -q udhcpc", "killall -q xl2tpd", "killall -q pptp",
-                                           "brctl delif br0 apcli0 1>/dev/null 2>&1",
-                                           "brctl delif br0 eth2.2 1>/dev/null 2>&1"},
-                                          phy(true), {"nat.sh"}}));
+            EXPECT_EQ(commands(),
+                      concat({phy(false),
+                              {"killall -q udhcpc", "killall -q xl2tpd", "killall -q pptp",
+                               "brctl delif br0 apcli0 1>/dev/null 2>&1", "brctl delif br0 eth2.2 1>/dev/null 2>&1"},
+                              phy(true),
+                              {"nat.sh"}}));
         } else {
             EXPECT_EQ(1, initWan()) << c.wisp;
             EXPECT_TRUE(ran(std::string("ifconfig ") + c.ifname + " hw ether 02:11:22:33:44:55")) << c.wisp;
@@ -221,15 +229,20 @@ TEST_F(WanCommon, DevMtdDirectoryIsTriedFirstAndRefusedCloneFallsBack)
 
 TEST_F(WanCommon, PptpStaticRoutesThenDials)
 {
-    for (auto [key, value] : {std::pair{"wan_pptp_user", "u"}, {"wan_pptp_pass", "p"},
-                              {"wan_pptp_server", "198.51.100.7"}, {"wan_pptp_mode", "0"},
-                              {"wan_pptp_opmode", "KeepAlive"}, {"wan_pptp_optime", "30"},
-                              {"wan_pptp_ip", "203.0.113.2"}, {"wan_pptp_netmask", "255.255.255.0"},
+    for (auto [key, value] : {std::pair{"wan_pptp_user", "u"},
+                              {"wan_pptp_pass", "p"},
+                              {"wan_pptp_server", "198.51.100.7"},
+                              {"wan_pptp_mode", "0"},
+                              {"wan_pptp_opmode", "KeepAlive"},
+                              {"wan_pptp_optime", "30"},
+                              {"wan_pptp_ip", "203.0.113.2"},
+                              {"wan_pptp_netmask", "255.255.255.0"},
                               {"wan_pptp_gateway", "203.0.113.1"}})
         set(key, value);
     networkconfig::wan::WanRun r = run();
     EXPECT_EQ(1, networkconfig::wan::bringUpPptp(r));
-    EXPECT_EQ(commands(), concat({{"ifconfig ppp0 down"}, phy(true),
+    EXPECT_EQ(commands(), concat({{"ifconfig ppp0 down"},
+                                  phy(true),
                                   {"ifconfig eth2.2 203.0.113.2 netmask 255.255.255.0", "route del default",
                                    "route add default gw 203.0.113.1",
                                    "route add -net 198.51.100.7 netmask 255.255.255.255 gw 203.0.113.1",

@@ -18,10 +18,15 @@ class WanFiles : public WanTest {};
 
 TEST_F(WanFiles, OrdinaryValuesGiveTheExactFiles)
 {
-    for (auto [key, value] : {std::pair{"wan_pppoe_user_mm", "alice@isp"}, {"wan_pppoe_pass", "s3cret"},
-                              {"wan_pppoe_mtu", "1492"}, {"wan_l2tp_user", "bob"}, {"wan_l2tp_pass", "pw"},
-                              {"wan_l2tp_server", "lns.example.net"}, {"wan_pptp_user", "carol"},
-                              {"wan_pptp_pass", "pw2"}, {"wan_pptp_server", "10.1.1.1"}})
+    for (auto [key, value] : {std::pair{"wan_pppoe_user_mm", "alice@isp"},
+                              {"wan_pppoe_pass", "s3cret"},
+                              {"wan_pppoe_mtu", "1492"},
+                              {"wan_l2tp_user", "bob"},
+                              {"wan_l2tp_pass", "pw"},
+                              {"wan_l2tp_server", "lns.example.net"},
+                              {"wan_pptp_user", "carol"},
+                              {"wan_pptp_pass", "pw2"},
+                              {"wan_pptp_server", "10.1.1.1"}})
         set(key, value);
     WanRun r = run();
     snprintf(r.modeOption, sizeof r.modeOption, "KeepAlive");
@@ -109,8 +114,9 @@ TEST_F(WanFiles, DialOptionSelectsPersistOrDemandLines)
 }
 
 const char *const kHostileCredentials[] = {
-    "x plugin evil.so", "pass\"word", "it's", "back\\slash", "#not a comment", "tab\there", "",
-    "\\n", "a\"b'c\\", "caf\xc3\xa9", "ends with blank ", "$(reboot)", "\x01\x7f",
+    "x plugin evil.so", "pass\"word", "it's",     "back\\slash", "#not a comment",
+    "tab\there",        "",           "\\n",      "a\"b'c\\",    "caf\xc3\xa9",
+    "ends with blank ", "$(reboot)",  "\x01\x7f",
 };
 
 struct WordCheck {
@@ -120,7 +126,7 @@ struct WordCheck {
 };
 
 const WordCheck kCredentialWords[] = {
-    {"/etc/options.pppoe", 28, {2, 4}},        // user X password X
+    {"/etc/options.pppoe", 28, {2, 4}},         // user X password X
     {"/etc_ro/ppp/options.xl2ptd", 22, {4, 6}}, // user "X" password "X"
     {"/etc_ro/ppp/chap-secrets", 4, {0, 2}},    // "X" PPTP "X" "*"
     {"/etc_ro/ppp/peers/pptp", 10, {5}},        // name X
@@ -192,8 +198,8 @@ TEST_F(WanFiles, Xl2tpdTakesOnlyValuesItReadsBack)
         set("wan_l2tp_server", c.server);
         WanRun r = run();
         ASSERT_TRUE(writeXl2tpdConfig(r));
-        EXPECT_EQ(file("/etc_ro/xl2tpd.conf"),
-                  std::string("[lac l2tp]\n") + c.expected + "pppoptfile = /etc_ro/ppp/options.xl2ptd\nautodial = yes\n")
+        EXPECT_EQ(file("/etc_ro/xl2tpd.conf"), std::string("[lac l2tp]\n") + c.expected +
+                                                   "pppoptfile = /etc_ro/ppp/options.xl2ptd\nautodial = yes\n")
             << c.user << " " << c.server;
         EXPECT_EQ(r.refused, c.refused) << c.user;
     }

@@ -23,8 +23,12 @@ protected:
 
 TEST_F(WanModes, StaticSetsAddressRouteResolverAndSignalsTheSubscriber)
 {
-    setAll({{"wan_ipaddr", "203.0.113.2"}, {"wan_netmask", "255.255.255.0"}, {"wan_static_mtu", "1400"},
-            {"wan_gateway", "203.0.113.1"}, {"wan_dns_mode", "0"}, {"wan_primary_dns", "203.0.113.53"},
+    setAll({{"wan_ipaddr", "203.0.113.2"},
+            {"wan_netmask", "255.255.255.0"},
+            {"wan_static_mtu", "1400"},
+            {"wan_gateway", "203.0.113.1"},
+            {"wan_dns_mode", "0"},
+            {"wan_primary_dns", "203.0.113.53"},
             {"wan_secondary_dns", ""}});
     WanRun r = run();
     EXPECT_EQ(1, bringUpStatic(r));
@@ -37,7 +41,9 @@ TEST_F(WanModes, StaticSetsAddressRouteResolverAndSignalsTheSubscriber)
 
 TEST_F(WanModes, RefusedStaticAddressLeavesTheWanWithoutAnAddress)
 {
-    setAll({{"wan_ipaddr", ""}, {"wan_netmask", "255.255.255.0"}, {"wan_static_mtu", "1500"},
+    setAll({{"wan_ipaddr", ""},
+            {"wan_netmask", "255.255.255.0"},
+            {"wan_static_mtu", "1500"},
             {"wan_gateway", "203.0.113.1"}});
     WanRun r = run();
     EXPECT_EQ(0, bringUpStatic(r));
@@ -64,8 +70,8 @@ TEST_F(WanModes, DhcpSendsTheHostNameOnlyWhenThereIsAValidOne)
         setAll({{"wan_dhcp_mtu", "1500"}, {"wan_dhcp_hn", c.hostName}});
         WanRun r = run();
         EXPECT_EQ(c.result, bringUpDhcp(r)) << c.hostName;
-        EXPECT_EQ(commands(), concat({{"ifconfig eth2.2 0.0.0.0 mtu 1500", c.client}, phy(true),
-                                      {"config-dnsmasq.sh", "nat.sh"}}))
+        EXPECT_EQ(commands(),
+                  concat({{"ifconfig eth2.2 0.0.0.0 mtu 1500", c.client}, phy(true), {"config-dnsmasq.sh", "nat.sh"}}))
             << c.hostName;
     }
 }
@@ -91,7 +97,8 @@ TEST_F(WanModes, PppoeWritesItsOptionsAndStartsPppd)
     setAll({{"wan_pppoe_opmode", ""}, {"wan_pppoe_user_mm", "u"}, {"wan_pppoe_pass", "p"}, {"wan_pppoe_mtu", "1492"}});
     WanRun r = run();
     EXPECT_EQ(1, bringUpPppoe(r));
-    EXPECT_EQ(commands(), concat({{"ifconfig ppp0 down"}, phy(true),
+    EXPECT_EQ(commands(), concat({{"ifconfig ppp0 down"},
+                                  phy(true),
                                   {"route del default", "rm -rf /tmp/pppoeConnectInfo",
                                    "pppd file /etc/options.pppoe > /tmp/pppoeConnectInfo &", "ifconfig eth2.2 mtu 1492",
                                    "config-dnsmasq.sh", "nat.sh"}}));
@@ -119,8 +126,11 @@ TEST_F(WanModes, PppoeFileErrorAndOverlongDialOption)
 
 TEST_F(WanModes, L2tpStaticStartsXl2tpdAndDhcpVariantStartsTheClient)
 {
-    setAll({{"wan_l2tp_user", "u"}, {"wan_l2tp_pass", "p"}, {"wan_l2tp_server", "198.51.100.7"},
-            {"wan_l2tp_ip", "203.0.113.2"}, {"wan_l2tp_netmask", "255.255.255.0"},
+    setAll({{"wan_l2tp_user", "u"},
+            {"wan_l2tp_pass", "p"},
+            {"wan_l2tp_server", "198.51.100.7"},
+            {"wan_l2tp_ip", "203.0.113.2"},
+            {"wan_l2tp_netmask", "255.255.255.0"},
             {"wan_l2tp_gateway", "203.0.113.1"}});
     const Lines start = concat({{"ifconfig ppp0 down", "rm -rf /etc_ro/ppp/options"}, phy(true)});
     set("wan_l2tp_mode", "0");
@@ -136,8 +146,7 @@ TEST_F(WanModes, L2tpStaticStartsXl2tpdAndDhcpVariantStartsTheClient)
     set("wan_l2tp_mode", "1");
     WanRun dhcp = run();
     EXPECT_EQ(1, bringUpL2tp(dhcp));
-    EXPECT_EQ(commands(),
-              concat({start, {"udhcpc -i eth2.2  -s /sbin/udhcpc.sh -p /var/run/udhcpc.pid &", "nat.sh"}}));
+    EXPECT_EQ(commands(), concat({start, {"udhcpc -i eth2.2  -s /sbin/udhcpc.sh -p /var/run/udhcpc.pid &", "nat.sh"}}));
     EXPECT_NE(file("/etc_ro/xl2tpd.conf"), "");
     EXPECT_NE(file("/etc_ro/ppp/options.xl2ptd"), "");
 }
@@ -164,11 +173,16 @@ TEST_F(WanModes, L2tpFailureEndsNameTheFile)
 
 TEST_F(WanModes, PptpDhcpVariantAndFileError)
 {
-    setAll({{"wan_pptp_user", "u"}, {"wan_pptp_pass", "p"}, {"wan_pptp_server", "vpn.example.net"},
-            {"wan_pptp_mode", "1"}, {"wan_pptp_opmode", "OnDemand"}, {"wan_pptp_optime", "30"}});
+    setAll({{"wan_pptp_user", "u"},
+            {"wan_pptp_pass", "p"},
+            {"wan_pptp_server", "vpn.example.net"},
+            {"wan_pptp_mode", "1"},
+            {"wan_pptp_opmode", "OnDemand"},
+            {"wan_pptp_optime", "30"}});
     WanRun r = run();
     EXPECT_EQ(1, bringUpPptp(r));
-    EXPECT_EQ(commands(), concat({{"ifconfig ppp0 down"}, phy(true),
+    EXPECT_EQ(commands(), concat({{"ifconfig ppp0 down"},
+                                  phy(true),
                                   {"udhcpc -i eth2.2  -s /sbin/udhcpc.sh -p /var/run/udhcpc.pid &", "nat.sh"}}));
     EXPECT_NE(file("/etc_ro/ppp/options").find("demand\nidle 1800\n"), std::string::npos);
 
@@ -192,18 +206,26 @@ struct HostileSetting {
 TEST_F(WanModes, HostileValuesReachNoCommand)
 {
     const HostileSetting settings[] = {
-        {"wan_ipaddr", bringUpStatic},      {"wan_netmask", bringUpStatic},    {"wan_static_mtu", bringUpStatic},
-        {"wan_gateway", bringUpStatic},     {"wan_dhcp_mtu", bringUpDhcp},     {"wan_dhcp_hn", bringUpDhcp},
-        {"wan_pppoe_mtu", bringUpPppoe},    {"wan_l2tp_ip", bringUpL2tp},      {"wan_l2tp_netmask", bringUpL2tp},
-        {"wan_l2tp_gateway", bringUpL2tp},  {"wan_l2tp_server", bringUpL2tp},  {"wan_pptp_server", bringUpPptp},
+        {"wan_ipaddr", bringUpStatic},     {"wan_netmask", bringUpStatic},   {"wan_static_mtu", bringUpStatic},
+        {"wan_gateway", bringUpStatic},    {"wan_dhcp_mtu", bringUpDhcp},    {"wan_dhcp_hn", bringUpDhcp},
+        {"wan_pppoe_mtu", bringUpPppoe},   {"wan_l2tp_ip", bringUpL2tp},     {"wan_l2tp_netmask", bringUpL2tp},
+        {"wan_l2tp_gateway", bringUpL2tp}, {"wan_l2tp_server", bringUpL2tp}, {"wan_pptp_server", bringUpPptp},
     };
-    const char *const hostile[] = {"1.2.3.4;touch pwned", "$(touch pwned)", "`touch pwned`", "1.2.3.4\ntouch pwned",
-                                   "1.2.3.4 && touch pwned", "-pwned"};
+    const char *const hostile[] = {"1.2.3.4;touch pwned",  "$(touch pwned)",         "`touch pwned`",
+                                   "1.2.3.4\ntouch pwned", "1.2.3.4 && touch pwned", "-pwned"};
     const std::map<std::string, const char *> ordinary = {
-        {"wan_ipaddr", "203.0.113.2"},       {"wan_netmask", "255.255.255.0"},      {"wan_static_mtu", "1500"},
-        {"wan_gateway", "203.0.113.1"},      {"wan_dhcp_mtu", "1500"},              {"wan_dhcp_hn", "host"},
-        {"wan_pppoe_mtu", "1492"},           {"wan_l2tp_ip", "203.0.113.2"},        {"wan_l2tp_netmask", "255.255.255.0"},
-        {"wan_l2tp_gateway", "203.0.113.1"}, {"wan_l2tp_server", "198.51.100.7"},  {"wan_pptp_server", "198.51.100.7"},
+        {"wan_ipaddr", "203.0.113.2"},
+        {"wan_netmask", "255.255.255.0"},
+        {"wan_static_mtu", "1500"},
+        {"wan_gateway", "203.0.113.1"},
+        {"wan_dhcp_mtu", "1500"},
+        {"wan_dhcp_hn", "host"},
+        {"wan_pppoe_mtu", "1492"},
+        {"wan_l2tp_ip", "203.0.113.2"},
+        {"wan_l2tp_netmask", "255.255.255.0"},
+        {"wan_l2tp_gateway", "203.0.113.1"},
+        {"wan_l2tp_server", "198.51.100.7"},
+        {"wan_pptp_server", "198.51.100.7"},
     };
     for (const auto &[key, value] : ordinary)
         set(key.c_str(), value);

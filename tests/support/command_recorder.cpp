@@ -21,7 +21,10 @@ CommandRecorder::~CommandRecorder()
     active = nullptr;
 }
 
-void CommandRecorder::on(const std::string &prefix, Action action) { actions_.emplace_back(prefix, std::move(action)); }
+void CommandRecorder::on(const std::string &prefix, Action action)
+{
+    actions_.emplace_back(prefix, std::move(action));
+}
 
 void CommandRecorder::exitWith(const std::string &prefix, int exitCode)
 {

@@ -12,7 +12,7 @@ void StoreTest::SetUp()
     ASSERT_FALSE(root_.empty());
     setenv("NVRAM_ROOT", root_.c_str(), 1);
     qavo::RunLock::setDirectoryForTests(root_.c_str()); // handlers' locks stay private too
-    nvram_init(0); // forget the previous test's values
+    nvram_init(0);                                      // forget the previous test's values
 }
 
 void StoreTest::TearDown()

@@ -24,8 +24,14 @@ using Clock = std::chrono::steady_clock;
 constexpr char kBrokerLog[] = "/tmp/broker.log";
 constexpr char kStartBroker[] = "qv_broker -c /tmp/test-broker.conf -d";
 
-double secondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
-std::string reply() { return qvData ? qvData : "(null)"; }
+double secondsSince(Clock::time_point start)
+{
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+std::string reply()
+{
+    return qvData ? qvData : "(null)";
+}
 
 // A module stand-in with its own client and network thread: records each request on its
 // topic and, unless silent, answers with the next of its replies on "<topic>/R".

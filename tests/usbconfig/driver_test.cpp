@@ -10,14 +10,13 @@
 
 namespace {
 
-const char kUsage[] =
-    "\r\nombix usb config tool"
-    "\r\nussgr:"
-    "\r\nombix_usbconfig <platform> <command>"
-    "\r\ncurrrent support <paltform>:mtk7620<plat> <command>"
-    "\r\ncurrrent support <command>:init,smb  (to init the firewall)"
-    "\r\nfor eg: ombix_usbconfig mtk7620 init\r\n"
-    "\r\nfor eg: ombix_usbconfig mtk7620 smb\r\n";
+const char kUsage[] = "\r\nombix usb config tool"
+                      "\r\nussgr:"
+                      "\r\nombix_usbconfig <platform> <command>"
+                      "\r\ncurrrent support <paltform>:mtk7620<plat> <command>"
+                      "\r\ncurrrent support <command>:init,smb  (to init the firewall)"
+                      "\r\nfor eg: ombix_usbconfig mtk7620 init\r\n"
+                      "\r\nfor eg: ombix_usbconfig mtk7620 smb\r\n";
 
 class UsbDriver : public UsbTest {
 protected:
@@ -41,9 +40,13 @@ TEST(UsbCommandTable, OnlyExactWordsMatch)
 
 TEST_F(UsbDriver, WrongArgumentsPrintTheUsageAndRunNothing)
 {
-    for (const std::vector<std::string> &args : std::vector<std::vector<std::string>>{
-             {}, {"mtk7620"}, {"mtk7620", "init", "extra"}, {"rt5350", "init"}, {"mtk7620", "initx"},
-             {"mtk7620", "smb"}, {"mtk7620", "Init"}}) {
+    for (const std::vector<std::string> &args : std::vector<std::vector<std::string>>{{},
+                                                                                      {"mtk7620"},
+                                                                                      {"mtk7620", "init", "extra"},
+                                                                                      {"rt5350", "init"},
+                                                                                      {"mtk7620", "initx"},
+                                                                                      {"mtk7620", "smb"},
+                                                                                      {"mtk7620", "Init"}}) {
         EXPECT_EQ(0, run(args));
         EXPECT_EQ(kUsage, out_);
     }

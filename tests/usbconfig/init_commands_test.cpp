@@ -53,7 +53,8 @@ TEST_F(UsbInit, NothingMountedClearsTheFlagAndLetsThePrinterDecideTheLed)
     set("UsbFisrtPart", "/media/sda1?");
     mounts({"/media/usb1", "/mnt/sda1"}); // neither is storage for this tool
     directory("media/usb1");
-    EXPECT_EQ(concat({{"echo 0 > /tmp/UsbFlag", "gpio l 13 1 0 0 0 0", "killall usbmemdrop.sh"}, kServices,
+    EXPECT_EQ(concat({{"echo 0 > /tmp/UsbFlag", "gpio l 13 1 0 0 0 0", "killall usbmemdrop.sh"},
+                      kServices,
                       {"gpio l 13 1 0 0 0 0"}}),
               init());
     EXPECT_EQ("", stored("UsbFisrtPart"));
@@ -68,8 +69,10 @@ TEST_F(UsbInit, TwoPartitionsInMountOrder)
     directory("media/sda1");
     directory("media/sdb1");
     Lines drop(3, "echo 3 > /proc/sys/vm/drop_caches");
-    EXPECT_EQ(concat({{"echo 1 > /tmp/UsbFlag", "echo 1 > /tmp/UsbFlag", "gpio l 13 4000 0 1 0 0"}, drop,
-                      {"usbmemdrop.sh &"}, kServices}),
+    EXPECT_EQ(concat({{"echo 1 > /tmp/UsbFlag", "echo 1 > /tmp/UsbFlag", "gpio l 13 4000 0 1 0 0"},
+                      drop,
+                      {"usbmemdrop.sh &"},
+                      kServices}),
               init());
     EXPECT_EQ("/media/sdb1?/media/sda1?", stored("UsbFisrtPart"));
     EXPECT_EQ("get the first partition: /media/sdb1\nget the first partition: /media/sda1\n", stderr_);
@@ -198,7 +201,8 @@ TEST_F(UsbInit, PartitionListNeverOutgrowsItsStoredForm)
     std::string list = stored("UsbFisrtPart");
     EXPECT_EQ(7u * 32u, list.size()); // entries of 31 characters and "?": an eighth would need 256
     EXPECT_EQ(std::string::npos, list.find("sda8"));
-    for (const char *left : {"/media/sda8xxxxxxxxxxxxxxxxxxxx does not fit", "/media/sda9xxxxxxxxxxxxxxxxxxxx does not fit"})
+    for (const char *left :
+         {"/media/sda8xxxxxxxxxxxxxxxxxxxx does not fit", "/media/sda9xxxxxxxxxxxxxxxxxxxx does not fit"})
         EXPECT_NE(std::string::npos, stderr_.find(left)) << left;
     EXPECT_NE(std::string::npos, stderr_.find("/media/sdb1?x holds the separator"));
     // Every storage mount point still counts as storage.
@@ -228,9 +232,9 @@ TEST_F(UsbInit, DoMountMountsWhatIsNotMountedThenDoesTheInitWork)
         Lines mountCommands;
         bool initRuns;
     } cases[] = {
-        {"sdb", {}, {}, false},                                     // a whole disk only
-        {"mtdblock0 sda0 hda1", {}, {}, false},                     // nothing of ours
-        {"sda sda1", {"/media/sda10"}, {}, true},                   // substring match
+        {"sdb", {}, {}, false},                   // a whole disk only
+        {"mtdblock0 sda0 hda1", {}, {}, false},   // nothing of ours
+        {"sda sda1", {"/media/sda10"}, {}, true}, // substring match
         {"sda1 sdb1", {}, {"automount.sh sda1 nosig", "automount.sh sdb1 nosig"}, true},
         {"mmcblk0 mmcblk0p1", {}, {"automount.sh mmcblk0 nosig", "automount.sh mmcblk0p1 nosig"}, true},
         {"mmcblk0 mmcblk0p1", {"/media/mmcblk0p1"}, {}, true}, // the card's name is inside it too

@@ -15,13 +15,9 @@ TEST_F(UsbServices, FileSharingNeedsTheSettingAndARecordedMountPoint)
         const char *list;
         bool servers;
     } cases[] = {
-        {"1", "/media/sda1?", true},
-        {"2", "/media/sda1?", true},
-        {"1", "", false},
+        {"1", "/media/sda1?", true},  {"2", "/media/sda1?", true},  {"1", "", false},
         {"1", "/media?", false}, // 7 characters: no mount point
-        {"1", "/media/?", true},
-        {"0", "/media/sda1?", false},
-        {"", "/media/sda1?", false},
+        {"1", "/media/?", true},      {"0", "/media/sda1?", false}, {"", "/media/sda1?", false},
         {"x", "/media/sda1?", false},
     };
     for (const Case &c : cases) {

@@ -143,11 +143,11 @@ TEST(MountListLine, SecondFieldWithTheKernelsEscapesDecoded)
         {"/dev/sda1 /media/sda1 vfat rw 0 0\n", "/media/sda1"},
         {"/dev/sda1 /media/my\\040disk ext4 rw 0 0\n", "/media/my disk"},
         {"/dev/sda1 /media/a\\012b\\011c\\134d ext4 rw 0 0\n", "/media/a\nb\tc\\d"},
-        {"/dev/sda1 /media/a\\04 ext4 rw 0 0\n", "/media/a\\04"},    // not an escape
+        {"/dev/sda1 /media/a\\04 ext4 rw 0 0\n", "/media/a\\04"}, // not an escape
         {"/dev/sda1 /media/a\\0400 ext4 rw 0 0\n", "/media/a 0"},
-        {"/dev/sda1 /media/a\\000b ext4 rw 0 0\n", nullptr},         // a NUL is no path
-        {"/dev/sda1 /media/a\\777 ext4 rw 0 0\n", nullptr},          // no byte
-        {"/dev/sda1 /media/sda1\n", nullptr},                         // no type: a cut line
+        {"/dev/sda1 /media/a\\000b ext4 rw 0 0\n", nullptr}, // a NUL is no path
+        {"/dev/sda1 /media/a\\777 ext4 rw 0 0\n", nullptr},  // no byte
+        {"/dev/sda1 /media/sda1\n", nullptr},                // no type: a cut line
         {"/dev/sda1\n", nullptr},
         {"", nullptr},
     };
