@@ -5,7 +5,7 @@ set -eu
 packages="build-essential cmake ninja-build pkg-config git
   libgtest-dev libmosquitto-dev libcjson-dev
   mosquitto mosquitto-clients busybox-static iproute2 procps xl2tpd
-  clang-14 libclang-rt-14-dev valgrind hyperfine
+  clang-14 clang-format-14 libclang-rt-14-dev valgrind hyperfine
   g++-mipsel-linux-gnu qemu-user-static
   e2fsprogs python3"
 missing=""
