@@ -6,7 +6,7 @@ packages="build-essential cmake ninja-build pkg-config git
   libgtest-dev libmosquitto-dev libcjson-dev
   mosquitto mosquitto-clients busybox-static iproute2 procps xl2tpd
   clang-14 libclang-rt-14-dev valgrind hyperfine
-  g++-mipsel-linux-gnu qemu-user-static
+  g++-mipsel-linux-gnu qemu-user-static qemu-system-mips
   e2fsprogs python3"
 missing=""
 for p in $packages; do
