@@ -45,7 +45,8 @@ fetch() {
 	arch=$1 dir=$2
 	shift 2
 	wanted="$*"
-	[ -f "$dir/.fetched" ] && [ "$(cat "$dir/.fetched")" = "$wanted" ] && return 0
+	asked=$wanted
+	[ -f "$dir/.fetched" ] && [ "$(cat "$dir/.fetched")" = "$asked" ] && return 0
 	mkdir -p "$dir/etc/sources.list.d" "$dir/debs"
 	codename=$(. /etc/os-release && echo "${VERSION_CODENAME:?}")
 	cat >"$dir/etc/sources.list" <<-END
@@ -61,11 +62,11 @@ fetch() {
 		# shellcheck disable=SC2086
 		wanted=$(private_apt "$dir" "$@" -qq --print-uris -o Debug::NoLocking=1 \
 			install --no-install-recommends $wanted 2>/dev/null | sed -n "s/^'[^']*' \([^_]*\)_.*/\1/p" | sort -u | tr '\n' ' ')
-		[ -n "$wanted" ] || fail "apt resolved nothing for $*"
+		[ -n "$wanted" ] || fail "apt resolved nothing for $asked"
 	fi
 	# shellcheck disable=SC2086
 	(cd "$dir/debs" && rm -f ./*.deb && private_apt "$dir" "$@" -qq download $wanted)
-	echo "$*" >"$dir/.fetched"
+	echo "$asked" >"$dir/.fetched"
 }
 
 # unpack DIR TREE: every downloaded package of DIR unpacked into TREE (made afresh).
@@ -143,8 +144,18 @@ else
 	depmod=$top/host/bin/depmod
 fi
 
-rm -rf "$install_tree" "$root"
+rm -rf "$install_tree"
 cmake --install build/mipsel --strip --prefix "$install_tree" >/dev/null
+# The image is repacked only when our programs, this script or what it puts in changed.
+stamp=$( (cd "$install_tree" && find . -type f | sort | xargs sha256sum
+	sha256sum "$here/$0" "$here"/sim/emulated/init "$here"/sim/udhcpc.sh "$here"/sim/udhcpc-h \
+		"$here"/sim/shlog.c "$here"/sim/standin.c "$here"/sim/logline.[ch]
+	cat "$top/apt-mipsel/.fetched") | sha256sum | cut -d' ' -f1)
+if [ -f "$top/image.cpio.gz" ] && [ -f "$top/.image" ] && [ "$(cat "$top/.image")" = "$stamp" ]; then
+	echo "emulated-router: image up to date in $top"
+	exit 0
+fi
+rm -rf "$root"
 mkdir -p "$root"
 cp -a "$install_tree/." "$root/"
 rm -rf "$root/include" "$root/lib/pkgconfig" "$root/lib/cmake" "$root"/lib/*.a
@@ -208,4 +219,5 @@ mipsel-linux-gnu-strip "$root/.vrouter/standin"
 cp sim/emulated/init "$root/init"
 chmod 755 "$root/init"
 (cd "$root" && find . | busybox cpio -o -H newc 2>/dev/null | gzip -1 >"$top/image.cpio.gz")
+echo "$stamp" >"$top/.image"
 echo "emulated-router: kernel $version, image $(stat -c %s "$top/image.cpio.gz") bytes in $top"

@@ -1,0 +1,56 @@
+#!/bin/bash
+# emulated_wan.sh SCENARIO: the router build on the emulated MIPS board, booted with a
+# WAN scenario of sim/emulated/scenarios ("dhcp", the factory defaults, or "static").
+# Checked on both sides of the WAN port: the router's address, default route and
+# resolver, the provider reachable, the provider's lease (DHCP) or none (static); the
+# broker answers a web request; the boot's commands really ran (a boot whose forks all
+# fail would still let initqavo exit 0). Needs the router build (build/mipsel); skipped
+# without it.
+source "$QAVO_SOURCE_DIR/sim/testlib.sh"
+scenario=$1
+mipsel_build=${QAVO_MIPSEL_BUILD_DIR:-$QAVO_SOURCE_DIR/build/mipsel}
+if [ ! -x "$mipsel_build/init/initqavo" ]; then
+	echo "skipped: no router build in $mipsel_build (cmake --preset mipsel && cmake --build --preset mipsel)"
+	exit 77
+fi
+"$QAVO_SOURCE_DIR/scripts/emulated-router.sh" >"$vr_runs/image.log" 2>&1 ||
+	{ cat "$vr_runs/image.log" >&2; vr_fail "the image could not be built"; finish; }
+report=$("$QAVO_SOURCE_DIR/sim/emulated-router" --scenario "$scenario" --out "$vr_runs/$scenario" 2>&1)
+expect_eq "board printed its whole report" 0 "$?"
+section() { sed -n "/^--- $1/,/^---/p" <<<"$report" | sed '1d;$d'; }
+field() { sed -n "s/^$1: //p" <<<"$report" | head -n 1 | sed 's/ *$//'; }
+ran() { grep -qF " $1" <<<"$(section 'shell commands')" || vr_fail "the boot did not run: $1"; }
+
+expect_eq "a MIPS kernel" "mips" "$(sed -n 's/^kernel: [^ ]* \([^,]*\),.*/\1/p' <<<"$report")"
+expect_eq "initqavo status" "exit 0" "$(field initqavo | cut -d, -f1)"
+expect_eq "default route" "default via 10.0.2.2 dev eth2.2" "$(field 'default route')"
+expect_eq "resolver" "nameserver 10.0.2.2" "$(field resolv.conf)"
+expect_eq "provider reachable" yes "$(field 'provider reachable')"
+ran "initqavo qv_broker -c /etc_ro/mosquitto.conf &"
+ran "initqavo ombix_networkconfig mtk7620 initwan &"
+running=" $(section processes | awk '{ print $2 }' | sort -u | tr '\n' ' ')"
+for daemon in nvram_daemon qv_broker qavo_sub; do
+	[[ $running == *" $daemon "* ]] || vr_fail "$daemon is not running after the boot (running:$running)"
+done
+expect_eq "web reply" '{"lan_ipaddr":"192.168.1.1","HostName":"PELVANTO","OperationMode":"1"}' \
+	"$(section 'web request')"
+
+address=$(field address)
+lease=$(section WAN | awk '$1 ~ /^00:/ { print $1, $2 }')
+case $scenario in
+dhcp)
+	[[ $address =~ ^10\.0\.2\.1[01][0-9]/24$ ]] || vr_fail "no lease on eth2.2: '$address'"
+	expect_eq "the provider's lease is the router's" "00:0c:43:76:20:02 ${address%/24}" "$lease"
+	ran "ombix_networkco udhcpc -i eth2.2  -s /sbin/udhcpc.sh -p /var/run/udhcpc.pid -S &"
+	[[ $running == *" udhcpc "* ]] || vr_fail "the DHCP client is not running"
+	;;
+static)
+	expect_eq "static address" "10.0.2.15/24" "$address"
+	expect_eq "no lease asked for" "" "$lease"
+	ran "ombix_networkco ifconfig eth2.2 10.0.2.15 netmask 255.255.255.0 mtu 1500"
+	[[ $running != *" udhcpc "* ]] || vr_fail "a DHCP client runs on a static WAN"
+	;;
+*) vr_fail "no checks for scenario '$scenario'" ;;
+esac
+[ "$vr_failures" = 0 ] || printf '%s\n' "$report" >&2
+finish
