@@ -105,9 +105,10 @@ add_libraries() {
 }
 
 # The kernel's modules the board needs (the whole set is some 180 MB), with what
-# they depend on: the WAN's veth and VLAN, the LAN bridge
-# and the radios' taps.
-modules="veth 8021q bridge tun"
+# they depend on: the WAN's veth and VLAN, the LAN bridge,
+# the radios' taps, and the loop device and block2mtd that make the factory data an
+# MTD partition.
+modules="veth 8021q bridge tun loop block2mtd"
 # The router's programs from outside this project (the radio tools, the vendor's
 # scripts, the daemons the image lacks yet).
 standins="iwpriv mii_mgr iwconfig gpio reboot internet.sh ntp.sh mon.sh nat.sh

@@ -1,7 +1,9 @@
 #!/bin/bash
 # emulated_wan.sh SCENARIO: the router build on the emulated MIPS board, booted with a
-# WAN scenario of sim/emulated/scenarios ("dhcp", the factory defaults, or "static").
-# Checked on both sides of the WAN port: the router's address, default route and
+# WAN scenario of sim/emulated/scenarios ("dhcp", the factory defaults on a unit with
+# factory data, or "static" on a unit without). Checked on both sides of the WAN port:
+# the router's address, MAC (the factory partition's, read through the kernel's
+# /proc/mtd and /dev/mtdN, or the board's own without one), default route and
 # resolver, the provider reachable, the provider's lease (DHCP) or none (static); the
 # broker answers a web request; the boot's commands really ran (a boot whose forks all
 # fail would still let initqavo exit 0). Needs the router build (build/mipsel); skipped
@@ -40,12 +42,17 @@ lease=$(section WAN | awk '$1 ~ /^00:/ { print $1, $2 }')
 case $scenario in
 dhcp)
 	[[ $address =~ ^10\.0\.2\.1[01][0-9]/24$ ]] || vr_fail "no lease on eth2.2: '$address'"
-	expect_eq "the provider's lease is the router's" "00:0c:43:76:20:02 ${address%/24}" "$lease"
+	expect_eq "the factory partition" 'mtd0: 00010000 00010000 "Factory"' "$(section flash | sed 1d)"
+	expect_eq "the WAN MAC from the factory data" "00:0c:43:30:52:77" "$(field MAC)"
+	ran "ombix_networkco ifconfig eth2.2 hw ether 00:0C:43:30:52:77"
+	expect_eq "the provider's lease is the router's" "00:0c:43:30:52:77 ${address%/24}" "$lease"
 	ran "ombix_networkco udhcpc -i eth2.2  -s /sbin/udhcpc.sh -p /var/run/udhcpc.pid -S &"
 	[[ $running == *" udhcpc "* ]] || vr_fail "the DHCP client is not running"
 	;;
 static)
 	expect_eq "static address" "10.0.2.15/24" "$address"
+	expect_eq "no factory partition" "" "$(section flash | sed 1d)"
+	expect_eq "the board's own WAN MAC kept" "00:0c:43:76:20:02" "$(field MAC)"
 	expect_eq "no lease asked for" "" "$lease"
 	ran "ombix_networkco ifconfig eth2.2 10.0.2.15 netmask 255.255.255.0 mtu 1500"
 	[[ $running != *" udhcpc "* ]] || vr_fail "a DHCP client runs on a static WAN"
