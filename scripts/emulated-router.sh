@@ -33,7 +33,7 @@ fail() { echo "emulated-router: $*" >&2; exit 1; }
 [ -f build/mipsel/build.ninja ] || fail "no router build in build/mipsel: cmake --preset mipsel && cmake --build --preset mipsel -j2"
 
 # Router side (mipsel). The security archive carries no mipsel packages.
-router_packages="busybox-static mosquitto iproute2 libc6 linux-image-4kc-malta"
+router_packages="busybox-static mosquitto iproute2 libc6 linux-image-4kc-malta ppp pppoe"
 # Host side: the emulator, and depmod for the kernel's modules.dep.
 host_packages="qemu-system-mips qemu-system-common qemu-system-data libaio1 libcapstone4
   libfdt1 libfuse3-3 libibverbs1 libpmem1 librdmacm1 libslirp0 liburing2 libvdeplug2
@@ -106,9 +106,9 @@ add_libraries() {
 
 # The kernel's modules the board needs (the whole set is some 180 MB), with what
 # they depend on: the WAN's veth and VLAN, the LAN bridge,
-# the radios' taps, and the loop device and block2mtd that make the factory data an
-# MTD partition.
-modules="veth 8021q bridge tun loop block2mtd"
+# the radios' taps, the loop device and block2mtd that make the factory data an MTD
+# partition, and PPP over Ethernet (pppoe-server runs pppd over a pty: ppp_async).
+modules="veth 8021q bridge tun loop block2mtd ppp_generic ppp_async pppoe"
 # The router's programs from outside this project (the radio tools, the vendor's
 # scripts, the daemons the image lacks yet).
 standins="iwpriv mii_mgr iwconfig gpio reboot internet.sh ntp.sh mon.sh nat.sh
@@ -169,6 +169,14 @@ for applet in $(qemu-mipsel-static "$pool/bin/busybox" --list-full 2>/dev/null |
 done
 [ -e "$root/bin/sh" ] || fail "BusyBox lists no applets (qemu-mipsel-static missing?)"
 cp "$pool/usr/sbin/mosquitto" "$root/usr/sbin/"
+# pppd (the router's dial-ups, and the provider's side), the PPPoE plugin where the router
+# loads it and where pppoe-server looks for it, and pppoe-server with its pppoe.
+cp "$pool/usr/sbin/pppd" "$pool/usr/sbin/pppoe-server" "$pool/usr/sbin/pppoe" "$root/usr/sbin/"
+plugin=$(find "$pool/usr/lib/pppd" -name rp-pppoe.so | head -n 1)
+[ -n "$plugin" ] || fail "package ppp brought no rp-pppoe.so"
+mkdir -p "$root/etc_ro/ppp/plugins" "$root/etc/ppp/plugins"
+cp "$plugin" "$root/etc_ro/ppp/plugins/rp-pppoe.so"
+ln -s /etc_ro/ppp/plugins/rp-pppoe.so "$root/etc/ppp/plugins/rp-pppoe.so"
 # iproute2's ip for what BusyBox's cannot do (namespaces, veth); under its own name so
 # that nothing of the router's runs it by accident.
 cp "$pool/bin/ip" "$root/usr/sbin/iproute2-ip"

@@ -1,10 +1,12 @@
 #!/bin/bash
 # emulated_wan.sh SCENARIO: the router build on the emulated MIPS board, booted with a
-# WAN scenario of sim/emulated/scenarios ("dhcp", the factory defaults on a unit with
-# factory data, or "static" on a unit without). Checked on both sides of the WAN port:
-# the router's address, MAC (the factory partition's, read through the kernel's
-# /proc/mtd and /dev/mtdN, or the board's own without one), default route and
-# resolver, the provider reachable, the provider's lease (DHCP) or none (static); the
+# WAN scenario of sim/emulated/scenarios: "dhcp" (the factory defaults on a unit with
+# factory data), "static" (a unit without), "pppoe", "pppoe-wrong-password",
+# "pppoe-password-characters" (blanks, quotes, a backslash and "#": it must dial).
+# Checked on both sides of the WAN port: the router's address, MAC (the factory
+# partition's, read through the kernel's /proc/mtd and /dev/mtdN, or the board's own
+# without one), the PPP link's addresses, default route and resolver, the provider
+# reachable, the provider's lease (DHCP) or none; the
 # broker answers a web request; the boot's commands really ran (a boot whose forks all
 # fail would still let initqavo exit 0). Needs the router build (build/mipsel); skipped
 # without it.
@@ -25,9 +27,6 @@ ran() { grep -qF " $1" <<<"$(section 'shell commands')" || vr_fail "the boot did
 
 expect_eq "a MIPS kernel" "mips" "$(sed -n 's/^kernel: [^ ]* \([^,]*\),.*/\1/p' <<<"$report")"
 expect_eq "initqavo status" "exit 0" "$(field initqavo | cut -d, -f1)"
-expect_eq "default route" "default via 10.0.2.2 dev eth2.2" "$(field 'default route')"
-expect_eq "resolver" "nameserver 10.0.2.2" "$(field resolv.conf)"
-expect_eq "provider reachable" yes "$(field 'provider reachable')"
 ran "initqavo qv_broker -c /etc_ro/mosquitto.conf &"
 ran "initqavo ombix_networkconfig mtk7620 initwan &"
 running=" $(section processes | awk '{ print $2 }' | sort -u | tr '\n' ' ')"
@@ -39,7 +38,32 @@ expect_eq "web reply" '{"lan_ipaddr":"192.168.1.1","HostName":"PELVANTO","Operat
 
 address=$(field address)
 lease=$(section WAN | awk '$1 ~ /^00:/ { print $1, $2 }')
+route=$(field 'default route')
 case $scenario in
+dhcp | static)
+	expect_eq "default route" "default via 10.0.2.2 dev eth2.2" "$route"
+	expect_eq "resolver" "nameserver 10.0.2.2" "$(field resolv.conf)"
+	expect_eq "no PPP link" "" "$(field ppp0)"
+	expect_eq "provider reachable" yes "$(field 'provider reachable')"
+	;;
+pppoe | pppoe-password-characters)
+	expect_eq "PPP link with the provider's addresses" "10.64.0.100 peer 10.64.0.1/32" "$(field ppp0)"
+	expect_eq "default route" "default dev ppp0 scope link" "$route"
+	expect_eq "the provider's name servers" "nameserver 10.0.2.2 nameserver 10.0.2.2" "$(field 'ppp resolv.conf')"
+	expect_eq "provider reachable" yes "$(field 'provider reachable')"
+	;;
+pppoe-wrong-password)
+	expect_eq "no PPP link" "" "$(field ppp0)"
+	expect_eq "provider reachable" no "$(field 'provider reachable')"
+	[[ $route != *ppp0* ]] || vr_fail "a default route through a link that never came up: $route"
+	;;
+esac
+case $scenario in
+pppoe*)
+	ran "ombix_networkco pppd file /etc/options.pppoe > /tmp/pppoeConnectInfo &"
+	expect_eq "no address on the WAN port itself" "" "$address"
+	expect_eq "no lease asked for" "" "$lease"
+	;;
 dhcp)
 	[[ $address =~ ^10\.0\.2\.1[01][0-9]/24$ ]] || vr_fail "no lease on eth2.2: '$address'"
 	expect_eq "the factory partition" 'mtd0: 00010000 00010000 "Factory"' "$(section flash | sed 1d)"
