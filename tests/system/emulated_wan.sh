@@ -1,7 +1,8 @@
 #!/bin/bash
 # emulated_wan.sh SCENARIO: the router build on the emulated MIPS board, booted with a
 # WAN scenario of sim/emulated/scenarios: "dhcp" (the factory defaults on a unit with
-# factory data), "static" (a unit without), "pppoe", "pppoe-wrong-password",
+# factory data), "dhcp-blank-factory" (blank factory data), "static" (a unit without
+# any), "pppoe", "pppoe-wrong-password",
 # "pppoe-password-characters" (blanks, quotes, a backslash and "#": it must dial).
 # Checked on both sides of the WAN port: the router's address, MAC (the factory
 # partition's, read through the kernel's /proc/mtd and /dev/mtdN, or the board's own
@@ -40,7 +41,7 @@ address=$(field address)
 lease=$(section WAN | awk '$1 ~ /^00:/ { print $1, $2 }')
 route=$(field 'default route')
 case $scenario in
-dhcp | static)
+dhcp | dhcp-blank-factory | static)
 	expect_eq "default route" "default via 10.0.2.2 dev eth2.2" "$route"
 	expect_eq "resolver" "nameserver 10.0.2.2" "$(field resolv.conf)"
 	expect_eq "no PPP link" "" "$(field ppp0)"
@@ -72,6 +73,11 @@ dhcp)
 	expect_eq "the provider's lease is the router's" "00:0c:43:30:52:77 ${address%/24}" "$lease"
 	ran "ombix_networkco udhcpc -i eth2.2  -s /sbin/udhcpc.sh -p /var/run/udhcpc.pid -S &"
 	[[ $running == *" udhcpc "* ]] || vr_fail "the DHCP client is not running"
+	;;
+dhcp-blank-factory)
+	expect_eq "the factory partition" 'mtd0: 00010000 00010000 "Factory"' "$(section flash | sed 1d)"
+	expect_eq "the replacement for a blank factory MAC" "00:0c:43:28:80:64" "$(field MAC)"
+	expect_eq "the provider's lease is the router's" "00:0c:43:28:80:64 ${address%/24}" "$lease"
 	;;
 static)
 	expect_eq "static address" "10.0.2.15/24" "$address"
