@@ -7,13 +7,7 @@
 # them; the kernel's module list names the modules the board loads. Needs the router
 # build (build/mipsel); skipped without it.
 source "$QAVO_SOURCE_DIR/sim/testlib.sh"
-mipsel_build=${QAVO_MIPSEL_BUILD_DIR:-$QAVO_SOURCE_DIR/build/mipsel}
-if [ ! -x "$mipsel_build/init/initqavo" ]; then
-	echo "skipped: no router build in $mipsel_build (cmake --preset mipsel && cmake --build --preset mipsel)"
-	exit 77
-fi
-"$QAVO_SOURCE_DIR/scripts/emulated-router.sh" >"$vr_runs/image.log" 2>&1 ||
-	{ cat "$vr_runs/image.log" >&2; vr_fail "the image could not be built"; finish; }
+source "$QAVO_SOURCE_DIR/sim/emulated/testlib.sh"
 top=$QAVO_SOURCE_DIR/build/emulated
 image=$vr_runs/image
 mkdir -p "$image"

@@ -13,13 +13,7 @@
 # without it.
 source "$QAVO_SOURCE_DIR/sim/testlib.sh"
 scenario=$1
-mipsel_build=${QAVO_MIPSEL_BUILD_DIR:-$QAVO_SOURCE_DIR/build/mipsel}
-if [ ! -x "$mipsel_build/init/initqavo" ]; then
-	echo "skipped: no router build in $mipsel_build (cmake --preset mipsel && cmake --build --preset mipsel)"
-	exit 77
-fi
-"$QAVO_SOURCE_DIR/scripts/emulated-router.sh" >"$vr_runs/image.log" 2>&1 ||
-	{ cat "$vr_runs/image.log" >&2; vr_fail "the image could not be built"; finish; }
+source "$QAVO_SOURCE_DIR/sim/emulated/testlib.sh"
 report=$("$QAVO_SOURCE_DIR/sim/emulated-router" --scenario "$scenario" --out "$vr_runs/$scenario" 2>&1)
 expect_eq "board printed its whole report" 0 "$?"
 section() { sed -n "/^--- $1/,/^---/p" <<<"$report" | sed '1d;$d'; }
