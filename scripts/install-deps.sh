@@ -8,6 +8,8 @@ packages="build-essential cmake ninja-build pkg-config git
   clang-14 clang-format-14 libclang-rt-14-dev valgrind hyperfine
   g++-mipsel-linux-gnu qemu-user-static
   e2fsprogs python3"
+# The emulated router's board (sim/emulated-router).
+packages="$packages qemu-system-mips"
 missing=""
 for p in $packages; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing="$missing $p"

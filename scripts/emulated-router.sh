@@ -1,0 +1,232 @@
+#!/bin/sh
+# emulated-router.sh: builds the emulated router's image, an initramfs for a MIPS Malta
+# board (qemu-system-mipsel, CPU 24Kc) running Debian's mipsel kernel, with the router
+# build's install tree (`cmake --install build/mipsel --strip`) as its firmware.
+#
+# Into build/emulated/:
+#   vmlinuz        Debian's linux-image-*-4kc-malta kernel
+#   image.cpio.gz  the root: BusyBox (busybox-static), the mosquitto broker, iproute2 (for
+#                  the provider's namespace and veth), the kernel's modules with their
+#                  modules.dep, our programs, every run-time library they need (readelf
+#                  NEEDED, followed until closed; the C library and its loader ld.so.1
+#                  both from Debian's libc6, never mixed with the cross toolchain's) and
+#                  sim/emulated/init as /init
+#   host/          qemu-system-mips and the libraries it needs that the host lacks, when
+#                  the host has no qemu-system-mipsel of its own
+#
+# Packages come like scripts/mipsel-sysroot.sh fetches them: apt with a private
+# configuration, package lists and cache under build/emulated/apt-*, `apt-get download`
+# and `dpkg-deb -x`; nothing is installed and the host's dpkg and apt state are not
+# touched. The downloads are kept, so a rebuild after a change of our programs only
+# repacks the image.
+set -eu
+cd "$(dirname "$0")/.."
+here=$PWD
+. scripts/private-apt.sh
+top=$here/build/emulated
+install_tree=$top/firmware
+root=$top/root
+keyring=/usr/share/keyrings/debian-archive-keyring.gpg
+mirror=${QAVO_DEBIAN_MIRROR:-http://deb.debian.org/debian}
+
+fail() { echo "emulated-router: $*" >&2; exit 1; }
+[ -f build/mipsel/build.ninja ] || fail "no router build in build/mipsel: cmake --preset mipsel && cmake --build --preset mipsel -j2"
+
+# Router side (mipsel). The security archive carries no mipsel packages.
+router_packages="busybox-static mosquitto iproute2 libc6 linux-image-4kc-malta ppp pppoe"
+# Host side: the emulator, and depmod for the kernel's modules.dep.
+host_packages="qemu-system-mips qemu-system-common qemu-system-data libaio1 libcapstone4
+  libfdt1 libfuse3-3 libibverbs1 libpmem1 librdmacm1 libslirp0 liburing2 libvdeplug2
+  libndctl6 libdaxctl1 libnl-3-200 libnl-route-3-200 kmod"
+
+# fetch ARCH DIR PACKAGES...: downloads PACKAGES (and, for the router, what they depend
+# on) into DIR/debs unless the list is unchanged since the last fetch.
+fetch() {
+	arch=$1 dir=$2
+	shift 2
+	wanted="$*"
+	asked=$wanted
+	[ -f "$dir/.fetched" ] && [ "$(cat "$dir/.fetched")" = "$asked" ] && return 0
+	mkdir -p "$dir/etc/sources.list.d" "$dir/debs"
+	codename=$(. /etc/os-release && echo "${VERSION_CODENAME:?}")
+	cat >"$dir/etc/sources.list" <<-END
+		deb [signed-by=$keyring] $mirror $codename main
+		deb [signed-by=$keyring] $mirror $codename-updates main
+	END
+	set -- -o APT::Architecture="$arch" -o APT::Architectures::="$arch" \
+		-o Dir::Etc::SourceList="$dir/etc/sources.list" -o Dir::Etc::SourceParts="$dir/etc/sources.list.d"
+	private_apt "$dir" "$@" -qq update
+	if [ "$arch" = mipsel ]; then
+		# The packages and their whole dependency closure (pre-dependencies included):
+		# the libraries are then picked by what the programs really need.
+		# shellcheck disable=SC2086
+		wanted=$(private_apt "$dir" "$@" -qq --print-uris -o Debug::NoLocking=1 \
+			install --no-install-recommends $wanted 2>/dev/null | sed -n "s/^'[^']*' \([^_]*\)_.*/\1/p" | sort -u | tr '\n' ' ')
+		[ -n "$wanted" ] || fail "apt resolved nothing for $asked"
+	fi
+	# shellcheck disable=SC2086
+	(cd "$dir/debs" && rm -f ./*.deb && private_apt "$dir" "$@" -qq download $wanted)
+	echo "$asked" >"$dir/.fetched"
+}
+
+# unpack DIR TREE: every downloaded package of DIR unpacked into TREE (made afresh).
+unpack() {
+	rm -rf "$2" && mkdir -p "$2"
+	for deb in "$1"/debs/*.deb; do
+		dpkg-deb -x "$deb" "$2"
+	done
+}
+
+# needed FILE: the libraries an ELF file names (NEEDED).
+needed() { readelf -d "$1" 2>/dev/null | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'; }
+
+# add_libraries: copies into the root, until nothing is missing, each library that a
+# program or library of the root needs, from our install tree first, then from
+# Debian's packages. The loader comes with libc6.
+add_libraries() {
+	mkdir -p "$root/lib/mipsel-linux-gnu"
+	cp -a "$pool/lib/ld.so.1" "$root/lib/"
+	cp "$pool/lib/mipsel-linux-gnu/ld.so.1" "$root/lib/mipsel-linux-gnu/"
+	[ -e "$root/lib/ld.so.1" ] || fail "libc6 brought no ld.so.1"
+	while :; do
+		missing=$(find "$root" -type f \( -perm -u+x -o -name '*.so*' \) | while read -r f; do
+			needed "$f"
+		done | sort -u | while read -r lib; do
+			[ -e "$root/lib/mipsel-linux-gnu/$lib" ] || [ -e "$root/lib/$lib" ] || echo "$lib"
+		done)
+		[ -n "$missing" ] || return 0
+		for lib in $missing; do
+			found=$(find "$install_tree/lib" "$pool/lib/mipsel-linux-gnu" "$pool/usr/lib/mipsel-linux-gnu" \
+				-maxdepth 1 -name "$lib" 2>/dev/null | head -n 1)
+			[ -n "$found" ] || fail "no package provides $lib (needed in the image)"
+			cp -L "$found" "$root/lib/mipsel-linux-gnu/$lib"
+		done
+	done
+}
+
+# The kernel's modules the board needs (the whole set is some 180 MB), with what
+# they depend on: the WAN's veth and VLAN, the LAN bridge,
+# the radios' taps, the loop device and block2mtd that make the factory data an MTD
+# partition, and PPP over Ethernet (pppoe-server runs pppd over a pty: ppp_async).
+modules="veth 8021q bridge tun loop block2mtd ppp_generic ppp_async pppoe"
+# The router's programs from outside this project (the radio tools, the vendor's
+# scripts, the daemons the image lacks yet).
+standins="iwpriv mii_mgr iwconfig gpio reboot internet.sh ntp.sh mon.sh nat.sh
+  config-dnsmasq.sh radvd.sh miniupnpd.sh config-igmpproxy.sh automount.sh usbmemdrop.sh
+  storage.sh rt2860apd lld2d pppd pppoecd xl2tpd p910nd smbd nmbd qavo_sub
+  ombix_wificonfig ombix_firewallconfig ombix_networkconfig ombix_usbconfig klogd"
+copy_modules() {
+	dep=$pool/lib/modules/$version/modules.dep
+	for m in $modules; do
+		line=$(grep -E "(^|/)$m\.ko[^:]*:" "$dep") || fail "kernel $version has no module $m"
+		echo "$line" | tr -d ':' | tr ' ' '\n'
+	done | sort -u | while read -r path; do
+		[ -n "$path" ] || continue
+		mkdir -p "$(dirname "$root/lib/modules/$version/$path")"
+		cp "$pool/lib/modules/$version/$path" "$root/lib/modules/$version/$path"
+	done
+	cp "$pool/lib/modules/$version"/modules.builtin* "$pool/lib/modules/$version/modules.order" \
+		"$root/lib/modules/$version/"
+}
+
+fetch mipsel "$top/apt-mipsel" $router_packages
+pool=$top/pool
+[ "$pool/.unpacked" -nt "$top/apt-mipsel/.fetched" ] || { unpack "$top/apt-mipsel" "$pool" && touch "$pool/.unpacked"; }
+if ! command -v qemu-system-mipsel >/dev/null || ! command -v depmod >/dev/null; then
+	fetch amd64 "$top/apt-host" $host_packages
+	[ "$top/host/.unpacked" -nt "$top/apt-host/.fetched" ] ||
+		{ unpack "$top/apt-host" "$top/host" && touch "$top/host/.unpacked"; }
+fi
+if command -v depmod >/dev/null; then
+	depmod=depmod
+else
+	# kmod acts by the name it is called with.
+	ln -sfn kmod "$top/host/bin/depmod"
+	depmod=$top/host/bin/depmod
+fi
+
+rm -rf "$install_tree"
+cmake --install build/mipsel --strip --prefix "$install_tree" >/dev/null
+# The image is repacked only when our programs, this script or what it puts in changed.
+stamp=$( (cd "$install_tree" && find . -type f | sort | xargs sha256sum
+	sha256sum "$here/$0" "$here"/sim/emulated/init "$here"/sim/udhcpc.sh "$here"/sim/udhcpc-h \
+		"$here"/sim/shlog.c "$here"/sim/standin.c "$here"/sim/logline.[ch]
+	cat "$top/apt-mipsel/.fetched") | sha256sum | cut -d' ' -f1)
+if [ -f "$top/image.cpio.gz" ] && [ -f "$top/.image" ] && [ "$(cat "$top/.image")" = "$stamp" ]; then
+	echo "emulated-router: image up to date in $top"
+	exit 0
+fi
+rm -rf "$root"
+mkdir -p "$root"
+cp -a "$install_tree/." "$root/"
+rm -rf "$root/include" "$root/lib/pkgconfig" "$root/lib/cmake" "$root"/lib/*.a
+# BusyBox's applets as links; /bin/sh among them.
+mkdir -p "$root/bin" "$root/sbin" "$root/usr/bin" "$root/usr/sbin" "$root/proc" "$root/sys" \
+	"$root/dev" "$root/tmp" "$root/var" "$root/run" "$root/etc" "$root/mnt" "$root/media"
+cp "$pool/bin/busybox" "$root/bin/busybox"
+for applet in $(qemu-mipsel-static "$pool/bin/busybox" --list-full 2>/dev/null || true); do
+	[ -e "$root/$applet" ] || ln -s /bin/busybox "$root/$applet"
+done
+[ -e "$root/bin/sh" ] || fail "BusyBox lists no applets (qemu-mipsel-static missing?)"
+cp "$pool/usr/sbin/mosquitto" "$root/usr/sbin/"
+# pppd (the router's dial-ups, and the provider's side), the PPPoE plugin where the router
+# loads it and where pppoe-server looks for it, and pppoe-server with its pppoe.
+cp "$pool/usr/sbin/pppd" "$pool/usr/sbin/pppoe-server" "$pool/usr/sbin/pppoe" "$root/usr/sbin/"
+plugin=$(find "$pool/usr/lib/pppd" -name rp-pppoe.so | head -n 1)
+[ -n "$plugin" ] || fail "package ppp brought no rp-pppoe.so"
+mkdir -p "$root/etc_ro/ppp/plugins" "$root/etc/ppp/plugins"
+cp "$plugin" "$root/etc_ro/ppp/plugins/rp-pppoe.so"
+ln -s /etc_ro/ppp/plugins/rp-pppoe.so "$root/etc/ppp/plugins/rp-pppoe.so"
+# iproute2's ip for what BusyBox's cannot do (namespaces, veth); under its own name so
+# that nothing of the router's runs it by accident.
+cp "$pool/bin/ip" "$root/usr/sbin/iproute2-ip"
+# The kernel and its modules.
+kernel=$(ls "$pool"/boot/vmlinuz-* | head -n 1)
+version=${kernel##*/vmlinuz-}
+cp "$kernel" "$top/vmlinuz"
+[ -f "$pool/lib/modules/$version/modules.dep" ] || "$depmod" -b "$pool" "$version"
+copy_modules
+"$depmod" -b "$root" "$version"
+add_libraries
+# The firmware's DHCP client script, and the logging shell of the virtual router as
+# /bin/sh: each "sh -c" goes to /.vrouter/log/sh.log, then to BusyBox ash, with a
+# prelude that sends udhcpc's "-h NAME" on as Debian BusyBox's "-x hostname:NAME"
+# (see sim/README.md).
+cp sim/udhcpc.sh "$root/sbin/udhcpc.sh"
+mkdir -p "$root/.vrouter/bin" "$root/.vrouter/busybox" "$root/.vrouter/log"
+mipsel-linux-gnu-gcc -Os -Wall -o "$root/.vrouter/shlog" sim/shlog.c sim/logline.c
+mipsel-linux-gnu-strip "$root/.vrouter/shlog"
+rm -f "$root/bin/sh"
+ln -s /.vrouter/shlog "$root/bin/sh"
+cp sim/udhcpc-h "$root/.vrouter/bin/udhcpc"
+ln -s /bin/busybox "$root/.vrouter/busybox/udhcpc"
+# The broker the router starts as qv_broker is Debian's mosquitto; started as root, it
+# drops to "nobody".
+ln -s mosquitto "$root/usr/sbin/qv_broker"
+printf 'root:x:0:0:root:/root:/bin/sh\nnobody:x:65534:65534:nobody:/nonexistent:/bin/false\n' >"$root/etc/passwd"
+printf 'root:x:0:\nnogroup:x:65534:\n' >"$root/etc/group"
+# The router's own programs that the image does not have yet are the virtual router's
+# recording stand-ins (sim/standin.c, log in /.vrouter/log/standin.log), last in PATH;
+# those named like BusyBox applets lose the applet and get a shell function, as ash
+# runs its applets before PATH.
+mipsel-linux-gnu-gcc -Os -Wall -o "$root/.vrouter/standin" sim/standin.c sim/logline.c
+mipsel-linux-gnu-strip "$root/.vrouter/standin"
+{
+	echo 'sh() { /bin/sh "$@"; }'
+	echo 'udhcpc() { /.vrouter/bin/udhcpc "$@"; }'
+	for name in $standins; do
+		[ -z "$(find "$root/bin" "$root/sbin" "$root/usr/bin" "$root/usr/sbin" -name "$name" ! -lname /bin/busybox)" ] || continue
+		ln -s ../standin "$root/.vrouter/bin/$name"
+		for dir in bin sbin usr/bin usr/sbin; do
+			if [ -L "$root/$dir/$name" ]; then
+				rm "$root/$dir/$name"
+				echo "$name() { /.vrouter/bin/$name \"\$@\"; }"
+			fi
+		done
+	done
+} >"$root/.vrouter/sh-prelude"
+cp sim/emulated/init "$root/init"
+chmod 755 "$root/init"
+(cd "$root" && find . | busybox cpio -o -H newc 2>/dev/null | gzip -1 >"$top/image.cpio.gz")
+echo "$stamp" >"$top/.image"
+echo "emulated-router: kernel $version, image $(stat -c %s "$top/image.cpio.gz") bytes in $top"

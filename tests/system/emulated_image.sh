@@ -1,0 +1,44 @@
+#!/bin/bash
+# The emulated router's image as scripts/emulated-router.sh builds it: every program and
+# library in it finds each library it needs inside the image; the C library and its
+# loader are both Debian's libc6 (the cross toolchain's libc.so.6 beside Debian's
+# ld.so.1 makes every fork crash in the child while the boot still exits 0); our
+# programs, /init, the logging shell and the PPPoE plugin are where the board runs
+# them; the kernel's module list names the modules the board loads. Needs the router
+# build (build/mipsel); skipped without it.
+source "$QAVO_SOURCE_DIR/sim/testlib.sh"
+source "$QAVO_SOURCE_DIR/sim/emulated/testlib.sh"
+top=$QAVO_SOURCE_DIR/build/emulated
+image=$vr_runs/image
+mkdir -p "$image"
+(cd "$image" && gzip -dc "$top/image.cpio.gz" | busybox cpio -id 2>/dev/null)
+
+unresolved=""
+while IFS= read -r -d '' f; do
+	for lib in $(readelf -d "$f" 2>/dev/null | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'); do
+		[ -e "$image/lib/$lib" ] || [ -e "$image/lib/mipsel-linux-gnu/$lib" ] || unresolved+="${f#"$image"} needs $lib; "
+	done
+done < <(find "$image" -type f \( -perm -u+x -o -name '*.so*' \) -print0)
+expect_eq "libraries missing from the image" "" "$unresolved"
+
+for lib in ld.so.1 libc.so.6; do
+	expect_eq "$lib is Debian's libc6's" "$(sha256sum <"$top/pool/lib/mipsel-linux-gnu/$lib")" \
+		"$(sha256sum <"$image/lib/mipsel-linux-gnu/$lib")"
+done
+expect_eq "the loader link" "mipsel-linux-gnu/ld.so.1" "$(readlink "$image/lib/ld.so.1")"
+for f in init bin/initqavo bin/ombix_networkconfig bin/nvram_daemon bin/busybox usr/sbin/mosquitto \
+	usr/sbin/pppd usr/sbin/pppoe-server .vrouter/shlog .vrouter/standin etc_ro/ppp/plugins/rp-pppoe.so \
+	etc_ro/mosquitto.conf; do
+	[ -f "$image/$f" ] || vr_fail "the image has no /$f"
+done
+expect_eq "/bin/sh is the logging shell" "/.vrouter/shlog" "$(readlink "$image/bin/sh")"
+expect_eq "the logging shell is a MIPS program" "MIPS" "$(readelf -h "$image/.vrouter/shlog" | awk '/Machine:/ { print $2 }')"
+# Router programs the image has are never replaced by a stand-in.
+for name in ombix_networkconfig ombix_usbconfig qavo_sub; do
+	[ ! -e "$image/.vrouter/bin/$name" ] || vr_fail "$name is a stand-in although the image has it"
+done
+deps=$(cat "$image"/lib/modules/*/modules.dep)
+for m in veth bridge 8021q tun loop block2mtd ppp_generic ppp_async pppoe; do
+	grep -q "/$m\.ko[^:]*:" <<<"$deps" || vr_fail "modules.dep lacks $m"
+done
+finish

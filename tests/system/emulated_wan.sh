@@ -1,0 +1,87 @@
+#!/bin/bash
+# emulated_wan.sh SCENARIO: the router build on the emulated MIPS board, booted with a
+# WAN scenario of sim/emulated/scenarios: "dhcp" (the factory defaults on a unit with
+# factory data), "dhcp-blank-factory" (blank factory data), "static" (a unit without
+# any), "pppoe", "pppoe-wrong-password",
+# "pppoe-password-characters" (blanks, quotes, a backslash and "#": it must dial).
+# Checked on both sides of the WAN port: the router's address, MAC (the factory
+# partition's, read through the kernel's /proc/mtd and /dev/mtdN, or the board's own
+# without one), the PPP link's addresses, default route and resolver, the provider
+# reachable, the provider's lease (DHCP) or none; the
+# broker answers a web request; the boot's commands really ran (a boot whose forks all
+# fail would still let initqavo exit 0). Needs the router build (build/mipsel); skipped
+# without it.
+source "$QAVO_SOURCE_DIR/sim/testlib.sh"
+scenario=$1
+source "$QAVO_SOURCE_DIR/sim/emulated/testlib.sh"
+report=$("$QAVO_SOURCE_DIR/sim/emulated-router" --scenario "$scenario" --out "$vr_runs/$scenario" 2>&1)
+expect_eq "board printed its whole report" 0 "$?"
+section() { sed -n "/^--- $1/,/^---/p" <<<"$report" | sed '1d;$d'; }
+field() { sed -n "s/^$1: //p" <<<"$report" | head -n 1 | sed 's/ *$//'; }
+ran() { grep -qF " $1" <<<"$(section 'shell commands')" || vr_fail "the boot did not run: $1"; }
+
+expect_eq "a MIPS kernel" "mips" "$(sed -n 's/^kernel: [^ ]* \([^,]*\),.*/\1/p' <<<"$report")"
+expect_eq "initqavo status" "exit 0" "$(field initqavo | cut -d, -f1)"
+ran "initqavo qv_broker -c /etc_ro/mosquitto.conf &"
+ran "initqavo ombix_networkconfig mtk7620 initwan &"
+running=" $(section processes | awk '{ print $2 }' | sort -u | tr '\n' ' ')"
+for daemon in nvram_daemon qv_broker qavo_sub; do
+	[[ $running == *" $daemon "* ]] || vr_fail "$daemon is not running after the boot (running:$running)"
+done
+expect_eq "web reply" '{"lan_ipaddr":"192.168.1.1","HostName":"PELVANTO","OperationMode":"1"}' \
+	"$(section 'web request')"
+
+address=$(field address)
+lease=$(section WAN | awk '$1 ~ /^00:/ { print $1, $2 }')
+route=$(field 'default route')
+case $scenario in
+dhcp | dhcp-blank-factory | static)
+	expect_eq "default route" "default via 10.0.2.2 dev eth2.2" "$route"
+	expect_eq "resolver" "nameserver 10.0.2.2" "$(field resolv.conf)"
+	expect_eq "no PPP link" "" "$(field ppp0)"
+	expect_eq "provider reachable" yes "$(field 'provider reachable')"
+	;;
+pppoe | pppoe-password-characters)
+	expect_eq "PPP link with the provider's addresses" "10.64.0.100 peer 10.64.0.1/32" "$(field ppp0)"
+	expect_eq "default route" "default dev ppp0 scope link" "$route"
+	expect_eq "the provider's name servers" "nameserver 10.0.2.2 nameserver 10.0.2.2" "$(field 'ppp resolv.conf')"
+	expect_eq "provider reachable" yes "$(field 'provider reachable')"
+	;;
+pppoe-wrong-password)
+	expect_eq "no PPP link" "" "$(field ppp0)"
+	expect_eq "provider reachable" no "$(field 'provider reachable')"
+	[[ $route != *ppp0* ]] || vr_fail "a default route through a link that never came up: $route"
+	;;
+esac
+case $scenario in
+pppoe*)
+	ran "ombix_networkco pppd file /etc/options.pppoe > /tmp/pppoeConnectInfo &"
+	expect_eq "no address on the WAN port itself" "" "$address"
+	expect_eq "no lease asked for" "" "$lease"
+	;;
+dhcp)
+	[[ $address =~ ^10\.0\.2\.1[01][0-9]/24$ ]] || vr_fail "no lease on eth2.2: '$address'"
+	expect_eq "the factory partition" 'mtd0: 00010000 00010000 "Factory"' "$(section flash | sed 1d)"
+	expect_eq "the WAN MAC from the factory data" "00:0c:43:30:52:77" "$(field MAC)"
+	ran "ombix_networkco ifconfig eth2.2 hw ether 00:0C:43:30:52:77"
+	expect_eq "the provider's lease is the router's" "00:0c:43:30:52:77 ${address%/24}" "$lease"
+	ran "ombix_networkco udhcpc -i eth2.2  -s /sbin/udhcpc.sh -p /var/run/udhcpc.pid -S &"
+	[[ $running == *" udhcpc "* ]] || vr_fail "the DHCP client is not running"
+	;;
+dhcp-blank-factory)
+	expect_eq "the factory partition" 'mtd0: 00010000 00010000 "Factory"' "$(section flash | sed 1d)"
+	expect_eq "the replacement for a blank factory MAC" "00:0c:43:28:80:64" "$(field MAC)"
+	expect_eq "the provider's lease is the router's" "00:0c:43:28:80:64 ${address%/24}" "$lease"
+	;;
+static)
+	expect_eq "static address" "10.0.2.15/24" "$address"
+	expect_eq "no factory partition" "" "$(section flash | sed 1d)"
+	expect_eq "the board's own WAN MAC kept" "00:0c:43:76:20:02" "$(field MAC)"
+	expect_eq "no lease asked for" "" "$lease"
+	ran "ombix_networkco ifconfig eth2.2 10.0.2.15 netmask 255.255.255.0 mtu 1500"
+	[[ $running != *" udhcpc "* ]] || vr_fail "a DHCP client runs on a static WAN"
+	;;
+*) vr_fail "no checks for scenario '$scenario'" ;;
+esac
+[ "$vr_failures" = 0 ] || printf '%s\n' "$report" >&2
+finish
