@@ -33,7 +33,7 @@ fail() { echo "emulated-router: $*" >&2; exit 1; }
 [ -f build/mipsel/build.ninja ] || fail "no router build in build/mipsel: cmake --preset mipsel && cmake --build --preset mipsel -j2"
 
 # Router side (mipsel). The security archive carries no mipsel packages.
-router_packages="busybox-static mosquitto iproute2 libc6 linux-image-4kc-malta ppp pppoe"
+router_packages="busybox-static mosquitto iproute2 libc6 linux-image-4kc-malta ppp pppoe xl2tpd pptp-linux pptpd"
 # Host side: the emulator, and depmod for the kernel's modules.dep.
 host_packages="qemu-system-mips qemu-system-common qemu-system-data libaio1 libcapstone4
   libfdt1 libfuse3-3 libibverbs1 libpmem1 librdmacm1 libslirp0 liburing2 libvdeplug2
@@ -107,8 +107,10 @@ add_libraries() {
 # The kernel's modules the board needs (the whole set is some 180 MB), with what
 # they depend on: the WAN's veth and VLAN, the LAN bridge,
 # the radios' taps, the loop device and block2mtd that make the factory data an MTD
-# partition, and PPP over Ethernet (pppoe-server runs pppd over a pty: ppp_async).
-modules="veth 8021q bridge tun loop block2mtd ppp_generic ppp_async pppoe"
+# partition, and PPP over Ethernet (pppoe-server runs pppd over a pty: ppp_async);
+# MPPE for PPTP. xl2tpd runs its PPP over a pty: with the kernel's L2TP (l2tp_ppp) pppd
+# refuses the tty option "lock" of the L2TP options file.
+modules="veth 8021q bridge tun loop block2mtd ppp_generic ppp_async pppoe ppp_mppe"
 # The router's programs from outside this project (the radio tools, the vendor's
 # scripts, the daemons the image lacks yet).
 standins="iwpriv mii_mgr iwconfig gpio reboot internet.sh ntp.sh mon.sh nat.sh
@@ -151,6 +153,7 @@ cmake --install build/mipsel --strip --prefix "$install_tree" >/dev/null
 stamp=$( (cd "$install_tree" && find . -type f | sort | xargs sha256sum
 	sha256sum "$here/$0" "$here"/sim/emulated/init "$here"/sim/udhcpc.sh "$here"/sim/udhcpc-h \
 		"$here"/sim/shlog.c "$here"/sim/standin.c "$here"/sim/logline.[ch]
+	sha256sum "$here"/sim/emulated/provider-tunnels.sh "$here"/sim/emulated/udhcpc-dial.sh
 	cat "$top/apt-mipsel/.fetched") | sha256sum | cut -d' ' -f1)
 if [ -f "$top/image.cpio.gz" ] && [ -f "$top/.image" ] && [ "$(cat "$top/.image")" = "$stamp" ]; then
 	echo "emulated-router: image up to date in $top"
@@ -177,6 +180,11 @@ plugin=$(find "$pool/usr/lib/pppd" -name rp-pppoe.so | head -n 1)
 mkdir -p "$root/etc_ro/ppp/plugins" "$root/etc/ppp/plugins"
 cp "$plugin" "$root/etc_ro/ppp/plugins/rp-pppoe.so"
 ln -s /etc_ro/ppp/plugins/rp-pppoe.so "$root/etc/ppp/plugins/rp-pppoe.so"
+# L2TP and PPTP: xl2tpd (the router's and the provider's), the pptp client, pptpd with
+# its pptpctrl; the provider's start-up.
+cp "$pool/usr/sbin/xl2tpd" "$pool/usr/sbin/pptp" "$pool/usr/sbin/pptpd" "$pool/usr/sbin/pptpctrl" "$root/usr/sbin/"
+mkdir -p "$root/.vrouter"
+cp sim/emulated/provider-tunnels.sh "$root/.vrouter/provider-tunnels.sh"
 # iproute2's ip for what BusyBox's cannot do (namespaces, veth); under its own name so
 # that nothing of the router's runs it by accident.
 cp "$pool/bin/ip" "$root/usr/sbin/iproute2-ip"
@@ -193,6 +201,8 @@ add_libraries
 # prelude that sends udhcpc's "-h NAME" on as Debian BusyBox's "-x hostname:NAME"
 # (see sim/README.md).
 cp sim/udhcpc.sh "$root/sbin/udhcpc.sh"
+# On the emulated board a lease in the L2TP or PPTP mode also dials (sim/emulated/udhcpc-dial.sh).
+mv "$root/sbin/udhcpc.sh" "$root/sbin/udhcpc-lease.sh" && cp sim/emulated/udhcpc-dial.sh "$root/sbin/udhcpc.sh"
 mkdir -p "$root/.vrouter/bin" "$root/.vrouter/busybox" "$root/.vrouter/log"
 mipsel-linux-gnu-gcc -Os -Wall -o "$root/.vrouter/shlog" sim/shlog.c sim/logline.c
 mipsel-linux-gnu-strip "$root/.vrouter/shlog"

@@ -3,9 +3,9 @@
 # library in it finds each library it needs inside the image; the C library and its
 # loader are both Debian's libc6 (the cross toolchain's libc.so.6 beside Debian's
 # ld.so.1 makes every fork crash in the child while the boot still exits 0); our
-# programs, /init, the logging shell and the PPPoE plugin are where the board runs
-# them; the kernel's module list names the modules the board loads. Needs the router
-# build (build/mipsel); skipped without it.
+# programs, /init, the logging shell, the PPPoE plugin and the L2TP and PPTP daemons
+# are where the board runs them; the kernel's module list names the modules the board
+# loads. Needs the router build (build/mipsel); skipped without it.
 source "$QAVO_SOURCE_DIR/sim/testlib.sh"
 source "$QAVO_SOURCE_DIR/sim/emulated/testlib.sh"
 top=$QAVO_SOURCE_DIR/build/emulated
@@ -28,17 +28,18 @@ done
 expect_eq "the loader link" "mipsel-linux-gnu/ld.so.1" "$(readlink "$image/lib/ld.so.1")"
 for f in init bin/initqavo bin/ombix_networkconfig bin/nvram_daemon bin/busybox usr/sbin/mosquitto \
 	usr/sbin/pppd usr/sbin/pppoe-server .vrouter/shlog .vrouter/standin etc_ro/ppp/plugins/rp-pppoe.so \
-	etc_ro/mosquitto.conf; do
+	etc_ro/mosquitto.conf usr/sbin/xl2tpd usr/sbin/pptp usr/sbin/pptpd usr/sbin/pptpctrl \
+	.vrouter/provider-tunnels.sh sbin/udhcpc.sh sbin/udhcpc-lease.sh; do
 	[ -f "$image/$f" ] || vr_fail "the image has no /$f"
 done
 expect_eq "/bin/sh is the logging shell" "/.vrouter/shlog" "$(readlink "$image/bin/sh")"
 expect_eq "the logging shell is a MIPS program" "MIPS" "$(readelf -h "$image/.vrouter/shlog" | awk '/Machine:/ { print $2 }')"
 # Router programs the image has are never replaced by a stand-in.
-for name in ombix_networkconfig ombix_usbconfig qavo_sub; do
+for name in ombix_networkconfig ombix_usbconfig qavo_sub xl2tpd pppd; do
 	[ ! -e "$image/.vrouter/bin/$name" ] || vr_fail "$name is a stand-in although the image has it"
 done
 deps=$(cat "$image"/lib/modules/*/modules.dep)
-for m in veth bridge 8021q tun loop block2mtd ppp_generic ppp_async pppoe; do
+for m in veth bridge 8021q tun loop block2mtd ppp_generic ppp_async pppoe ppp_mppe; do
 	grep -q "/$m\.ko[^:]*:" <<<"$deps" || vr_fail "modules.dep lacks $m"
 done
 finish

@@ -3,11 +3,13 @@
 # WAN scenario of sim/emulated/scenarios: "dhcp" (the factory defaults on a unit with
 # factory data), "dhcp-blank-factory" (blank factory data), "static" (a unit without
 # any), "pppoe", "pppoe-wrong-password",
-# "pppoe-password-characters" (blanks, quotes, a backslash and "#": it must dial).
+# "pppoe-password-characters" (blanks, quotes, a backslash and "#": it must dial), "l2tp"
+# (static WAN address, then xl2tpd), "pptp" (DHCP first, then pppd with the pptp client).
 # Checked on both sides of the WAN port: the router's address, MAC (the factory
 # partition's, read through the kernel's /proc/mtd and /dev/mtdN, or the board's own
-# without one), the PPP link's addresses, default route and resolver, the provider
-# reachable, the provider's lease (DHCP) or none; the
+# without one), the PPP link's addresses (at both ends for a tunnel), default route,
+# host route to a tunnel's server and resolver, the provider reachable (and through a
+# tunnel), the provider's lease (DHCP) or none; the
 # broker answers a web request; the boot's commands really ran (a boot whose forks all
 # fail would still let initqavo exit 0). Needs the router build (build/mipsel); skipped
 # without it.
@@ -52,6 +54,40 @@ pppoe-wrong-password)
 	expect_eq "provider reachable" no "$(field 'provider reachable')"
 	[[ $route != *ppp0* ]] || vr_fail "a default route through a link that never came up: $route"
 	;;
+l2tp | pptp)
+	# The tunnel's section: the router's routes, daemons, files and the daemons' log.
+	tunnel=$(section tunnel)
+	has() { grep -qF -- "$2" <<<"$tunnel" || vr_fail "$1: no '$2' in the tunnel report"; }
+	expect_eq "the provider's name servers" "nameserver 10.0.2.2 nameserver 10.0.2.2" "$(field 'ppp resolv.conf')"
+	expect_eq "the provider's tunnel end answers through the tunnel" yes "$(field 'through the tunnel')"
+	has "the host route to the server through the WAN gateway" "  10.0.2.2 via 10.0.2.2 dev eth2.2"
+	[[ $(field dial) =~ ^started\ at\ .*,\ up\ at\ .* ]] || vr_fail "no dial time: '$(field dial)'"
+	;;
+esac
+case $scenario in
+l2tp)
+	expect_eq "PPP link with the provider's L2TP addresses" "10.65.0.100 peer 10.65.0.1/32" "$(field ppp0)"
+	has "the provider's end of the session" "  ppp0 10.65.0.1 peer 10.65.0.100/32"
+	# The tool's own default route through the WAN gateway stays: pppd's "defaultroute"
+	# does not replace an existing default route.
+	expect_eq "default route" "default via 10.0.2.2 dev eth2.2" "$route"
+	has "pppd keeps the static default route" "not replacing default route to eth2.2 [10.0.2.2]"
+	has "the router's xl2tpd" "  xl2tpd -c /etc_ro/xl2tpd.conf"
+	has "xl2tpd's pppd with the L2TP options" "passive nodetach : name me@isp file /etc_ro/ppp/options.xl2ptd"
+	has "CHAP with the L2TP account" "CHAP authentication succeeded"
+	has "the L2TP options readable by root only" "  /etc_ro/ppp/options.xl2ptd 600"
+	;;
+pptp)
+	expect_eq "PPP link with the provider's PPTP addresses" "10.66.0.100 peer 10.66.0.1/32" "$(field ppp0)"
+	has "the provider's end of the session" "  ppp0 10.66.0.1 peer 10.66.0.100/32"
+	expect_eq "default route" "default dev ppp0 scope link" "$route"
+	ran "pppd pptp 10.0.2.2 --nolaunchpppd"
+	has "pppd dialling the PPTP peer" "  pppd call pptp"
+	has "MS-CHAPv2 with the PPTP account" "CHAP authentication succeeded"
+	has "MPPE as the options require" "MPPE 128-bit stateless compression enabled"
+	has "the secrets readable by root only" "  /etc_ro/ppp/chap-secrets 600"
+	[[ $tunnel != *"  xl2tpd "* ]] || vr_fail "xl2tpd runs on a PPTP WAN"
+	;;
 esac
 case $scenario in
 pppoe*)
@@ -72,6 +108,17 @@ dhcp-blank-factory)
 	expect_eq "the factory partition" 'mtd0: 00010000 00010000 "Factory"' "$(section flash | sed 1d)"
 	expect_eq "the replacement for a blank factory MAC" "00:0c:43:28:80:64" "$(field MAC)"
 	expect_eq "the provider's lease is the router's" "00:0c:43:28:80:64 ${address%/24}" "$lease"
+	;;
+l2tp)
+	expect_eq "static address" "10.0.2.16/24" "$address"
+	expect_eq "no lease asked for" "" "$lease"
+	ran "ombix_networkco route add -net 10.0.2.2 netmask 255.255.255.255 gw 10.0.2.2"
+	ran "ombix_networkco xl2tpd -c /etc_ro/xl2tpd.conf &"
+	;;
+pptp)
+	[[ $address =~ ^10\.0\.2\.1[01][0-9]/24$ ]] || vr_fail "no lease on eth2.2: '$address'"
+	expect_eq "the provider's lease is the router's" "00:0c:43:76:20:02 ${address%/24}" "$lease"
+	ran "ombix_networkco udhcpc -i eth2.2  -s /sbin/udhcpc.sh -p /var/run/udhcpc.pid &"
 	;;
 static)
 	expect_eq "static address" "10.0.2.15/24" "$address"
