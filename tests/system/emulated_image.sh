@@ -27,7 +27,7 @@ for lib in ld.so.1 libc.so.6; do
 done
 expect_eq "the loader link" "mipsel-linux-gnu/ld.so.1" "$(readlink "$image/lib/ld.so.1")"
 for f in init bin/initqavo bin/ombix_networkconfig bin/nvram_daemon bin/busybox usr/sbin/mosquitto \
-	usr/sbin/pppd usr/sbin/pppoe-server .vrouter/shlog .vrouter/standin etc_ro/ppp/plugins/rp-pppoe.so \
+	usr/sbin/pppd usr/sbin/pppoe-server .vrouter/shlog .vrouter/standin .vrouter/libpeak_rss.so etc_ro/ppp/plugins/rp-pppoe.so \
 	etc_ro/mosquitto.conf; do
 	[ -f "$image/$f" ] || vr_fail "the image has no /$f"
 done
