@@ -31,6 +31,9 @@ done
 expect_eq "web reply" '{"lan_ipaddr":"192.168.1.1","HostName":"PELVANTO","OperationMode":"1"}' \
 	"$(section 'web request')"
 
+wrote() { grep -q "^$1 (" <<<"$(section 'files written')" || vr_fail "the boot did not write $1"; }
+wrote /etc/udhcpd.conf
+wrote /etc/hosts
 address=$(field address)
 lease=$(section WAN | awk '$1 ~ /^00:/ { print $1, $2 }')
 route=$(field 'default route')
@@ -56,6 +59,7 @@ esac
 case $scenario in
 pppoe*)
 	ran "ombix_networkco pppd file /etc/options.pppoe > /tmp/pppoeConnectInfo &"
+	wrote /etc/options.pppoe
 	expect_eq "no address on the WAN port itself" "" "$address"
 	expect_eq "no lease asked for" "" "$lease"
 	;;
