@@ -8,6 +8,7 @@
 # build (build/mipsel); skipped without it.
 source "$QAVO_SOURCE_DIR/sim/testlib.sh"
 source "$QAVO_SOURCE_DIR/sim/emulated/testlib.sh"
+emulated_build_image
 top=$QAVO_SOURCE_DIR/build/emulated
 image=$vr_runs/image
 mkdir -p "$image"

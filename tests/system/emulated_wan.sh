@@ -16,6 +16,7 @@
 source "$QAVO_SOURCE_DIR/sim/testlib.sh"
 scenario=$1
 source "$QAVO_SOURCE_DIR/sim/emulated/testlib.sh"
+emulated_need_image
 report=$("$QAVO_SOURCE_DIR/sim/emulated-router" --scenario "$scenario" --out "$vr_runs/$scenario" 2>&1)
 expect_eq "board printed its whole report" 0 "$?"
 section() { sed -n "/^--- $1/,/^---/p" <<<"$report" | sed '1d;$d'; }
