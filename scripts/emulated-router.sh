@@ -107,8 +107,9 @@ add_libraries() {
 # The kernel's modules the board needs (the whole set is some 180 MB), with what
 # they depend on: the WAN's veth and VLAN, the LAN bridge,
 # the radios' taps, the loop device and block2mtd that make the factory data an MTD
-# partition, and PPP over Ethernet (pppoe-server runs pppd over a pty: ppp_async).
-modules="veth 8021q bridge tun loop block2mtd ppp_generic ppp_async pppoe"
+# partition, and PPP over Ethernet (pppoe-server runs pppd over a pty: ppp_async); a
+# USB stick's EHCI controller, USB storage, FAT (vfat, its code pages) and ext4.
+modules="veth 8021q bridge tun loop block2mtd ppp_generic ppp_async pppoe usb-storage ehci-pci vfat nls_cp437 nls_iso8859-1 nls_ascii ext4 crc32c_generic"
 # The router's programs from outside this project (the radio tools, the vendor's
 # scripts, the daemons the image lacks yet).
 standins="iwpriv mii_mgr iwconfig gpio reboot internet.sh ntp.sh mon.sh nat.sh
@@ -151,6 +152,7 @@ cmake --install build/mipsel --strip --prefix "$install_tree" >/dev/null
 stamp=$( (cd "$install_tree" && find . -type f | sort | xargs sha256sum
 	sha256sum "$here/$0" "$here"/sim/emulated/init "$here"/sim/udhcpc.sh "$here"/sim/udhcpc-h \
 		"$here"/sim/shlog.c "$here"/sim/standin.c "$here"/sim/logline.[ch]
+	sha256sum "$here"/sim/emulated/usb.sh "$here"/sim/emulated/automount.sh "$here"/sim/usb-report
 	cat "$top/apt-mipsel/.fetched") | sha256sum | cut -d' ' -f1)
 if [ -f "$top/image.cpio.gz" ] && [ -f "$top/.image" ] && [ "$(cat "$top/.image")" = "$stamp" ]; then
 	echo "emulated-router: image up to date in $top"
@@ -194,6 +196,10 @@ add_libraries
 # (see sim/README.md).
 cp sim/udhcpc.sh "$root/sbin/udhcpc.sh"
 mkdir -p "$root/.vrouter/bin" "$root/.vrouter/busybox" "$root/.vrouter/log"
+# The USB stick's side of the board: the mount script the USB tool's "doMount" runs, the
+# modules' loading and the report's USB section (sim/usb-report over the board's logs).
+cp sim/emulated/automount.sh "$root/sbin/automount.sh"
+cp sim/emulated/usb.sh sim/usb-report "$root/.vrouter/"
 mipsel-linux-gnu-gcc -Os -Wall -o "$root/.vrouter/shlog" sim/shlog.c sim/logline.c
 mipsel-linux-gnu-strip "$root/.vrouter/shlog"
 rm -f "$root/bin/sh"
