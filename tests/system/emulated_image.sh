@@ -41,4 +41,11 @@ deps=$(cat "$image"/lib/modules/*/modules.dep)
 for m in veth bridge 8021q tun loop block2mtd ppp_generic ppp_async pppoe; do
 	grep -q "/$m\.ko[^:]*:" <<<"$deps" || vr_fail "modules.dep lacks $m"
 done
+# The USB stick: its modules, the mount script "doMount" runs (never a stand-in), the
+# board's USB part and report.
+for m in usb-storage ehci-pci ehci-hcd usbcore vfat fat nls_cp437 nls_iso8859-1 nls_ascii ext4 jbd2 mbcache crc16 crc32c_generic; do
+	grep -q "/$m\.ko[^:]*:" <<<"$deps" || vr_fail "modules.dep lacks $m"
+done
+for f in sbin/automount.sh .vrouter/usb.sh .vrouter/usb-report; do [ -f "$image/$f" ] || vr_fail "the image has no /$f"; done
+[ ! -e "$image/.vrouter/bin/automount.sh" ] || vr_fail "automount.sh is a stand-in although the image has it"
 finish
