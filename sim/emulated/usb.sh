@@ -4,6 +4,8 @@
 #   usb_stick_load    the controller, USB storage and file system modules
 #   usb_stick_wait    waits, bounded, for sda1 and sda2 in /proc/partitions
 #   usb_stick_report  the report's "--- USB" section
+# They use /init's log directory ($log) and its event marker (mark).
+# shellcheck shell=sh disable=SC2154
 
 usb_stick_wanted() { [ -f /scenario/usb-stick ]; }
 
@@ -34,7 +36,7 @@ usb_stick_report() {
 	echo "--- USB"
 	echo "partitions: $(awk '$4 ~ /^sd/ { printf "%s%s", s, $4; s = " " }' /proc/partitions)"
 	awk '$1 ~ /^\/dev\/sd/ { print "mount: " $1, $2, $3 }' /proc/mounts
-	for point in $(awk '$1 ~ /^\/dev\/sd/ { print $2 }' /proc/mounts); do
+	awk '$1 ~ /^\/dev\/sd/ { print $2 }' /proc/mounts | while read -r point; do
 		echo "statfs $point: $(stat -f -c 'type=%t bsize=%s blocks=%b bfree=%f bavail=%a' "$point")"
 		find "$point" -type f ! -path '*/lost+found/*' | sort | while IFS= read -r f; do
 			echo "file $f: $(head -n 1 "$f")"
