@@ -10,6 +10,7 @@
 # still came up. Needs the router build (build/mipsel); skipped without it.
 source "$QAVO_SOURCE_DIR/sim/testlib.sh"
 source "$QAVO_SOURCE_DIR/sim/emulated/testlib.sh"
+emulated_need_image
 report=$("$QAVO_SOURCE_DIR/sim/emulated-router" --scenario usb-stick --out "$vr_runs/usb-stick" 2>&1)
 expect_eq "board printed its whole report" 0 "$?"
 section() { sed -n "/^--- $1/,/^---/p" <<<"$report" | sed '1d;$d'; }
