@@ -33,7 +33,7 @@ fail() { echo "emulated-router: $*" >&2; exit 1; }
 [ -f build/mipsel/build.ninja ] || fail "no router build in build/mipsel: cmake --preset mipsel && cmake --build --preset mipsel -j2"
 
 # Router side (mipsel). The security archive carries no mipsel packages.
-router_packages="busybox-static mosquitto iproute2 libc6 linux-image-4kc-malta ppp pppoe"
+router_packages="busybox-static mosquitto iproute2 libc6 linux-image-4kc-malta ppp pppoe libfuse3-3 libfuse3-dev"
 # Host side: the emulator, and depmod for the kernel's modules.dep.
 host_packages="qemu-system-mips qemu-system-common qemu-system-data libaio1 libcapstone4
   libfdt1 libfuse3-3 libibverbs1 libpmem1 librdmacm1 libslirp0 liburing2 libvdeplug2
@@ -107,8 +107,9 @@ add_libraries() {
 # The kernel's modules the board needs (the whole set is some 180 MB), with what
 # they depend on: the WAN's veth and VLAN, the LAN bridge,
 # the radios' taps, the loop device and block2mtd that make the factory data an MTD
-# partition, and PPP over Ethernet (pppoe-server runs pppd over a pty: ppp_async).
-modules="veth 8021q bridge tun loop block2mtd ppp_generic ppp_async pppoe"
+# partition, and PPP over Ethernet (pppoe-server runs pppd over a pty: ppp_async);
+# cuse for the GPIO driver "/dev/gpio".
+modules="veth 8021q bridge tun loop block2mtd ppp_generic ppp_async pppoe cuse"
 # The router's programs from outside this project (the radio tools, the vendor's
 # scripts, the daemons the image lacks yet).
 standins="iwpriv mii_mgr iwconfig gpio reboot internet.sh ntp.sh mon.sh nat.sh
@@ -151,6 +152,7 @@ cmake --install build/mipsel --strip --prefix "$install_tree" >/dev/null
 stamp=$( (cd "$install_tree" && find . -type f | sort | xargs sha256sum
 	sha256sum "$here/$0" "$here"/sim/emulated/init "$here"/sim/udhcpc.sh "$here"/sim/udhcpc-h \
 		"$here"/sim/shlog.c "$here"/sim/standin.c "$here"/sim/logline.[ch]
+	sha256sum "$here"/sim/emulated/gpio_*.c "$here"/sim/led-requests.awk
 	cat "$top/apt-mipsel/.fetched") | sha256sum | cut -d' ' -f1)
 if [ -f "$top/image.cpio.gz" ] && [ -f "$top/.image" ] && [ "$(cat "$top/.image")" = "$stamp" ]; then
 	echo "emulated-router: image up to date in $top"
@@ -187,6 +189,14 @@ cp "$kernel" "$top/vmlinuz"
 [ -f "$pool/lib/modules/$version/modules.dep" ] || "$depmod" -b "$pool" "$version"
 copy_modules
 "$depmod" -b "$root" "$version"
+# The GPIO driver "/dev/gpio" on CUSE, against Debian's libfuse3, its probe, and the
+# LED section of the report (sim/emulated/gpio_cuse.c, gpio_probe.c, sim/led-requests.awk).
+mkdir -p "$root/.vrouter"
+mipsel-linux-gnu-gcc -Os -Wall -D_FILE_OFFSET_BITS=64 -I"$pool/usr/include/fuse3" -o "$root/.vrouter/gpio_cuse" \
+	sim/emulated/gpio_cuse.c sim/logline.c -L"$pool/lib/mipsel-linux-gnu" -l:libfuse3.so.3
+mipsel-linux-gnu-gcc -Os -Wall -o "$root/.vrouter/gpio_probe" sim/emulated/gpio_probe.c
+mipsel-linux-gnu-strip "$root/.vrouter/gpio_cuse" "$root/.vrouter/gpio_probe"
+cp sim/led-requests.awk "$root/.vrouter/"
 add_libraries
 # The firmware's DHCP client script, and the logging shell of the virtual router as
 # /bin/sh: each "sh -c" goes to /.vrouter/log/sh.log, then to BusyBox ash, with a

@@ -31,6 +31,9 @@ done
 expect_eq "web reply" '{"lan_ipaddr":"192.168.1.1","HostName":"PELVANTO","OperationMode":"1"}' \
 	"$(section 'web request')"
 
+# LED requests go through the board's real "/dev/gpio" (a CUSE driver): none may fail.
+grep -E '^(/dev/gpio|ioctl): ' <<<"$(section 'initqavo output')" && vr_fail "an LED request failed"
+
 address=$(field address)
 lease=$(section WAN | awk '$1 ~ /^00:/ { print $1, $2 }')
 route=$(field 'default route')
@@ -66,6 +69,25 @@ dhcp)
 	ran "ombix_networkco ifconfig eth2.2 hw ether 00:0C:43:30:52:77"
 	expect_eq "the provider's lease is the router's" "00:0c:43:30:52:77 ${address%/24}" "$lease"
 	ran "ombix_networkco udhcpc -i eth2.2  -s /sbin/udhcpc.sh -p /var/run/udhcpc.pid -S &"
+	# The system LED's record as it reached the driver, in one open-request-close of initqavo's.
+	expect_lines "the LED requests of the boot" "$(section 'LED requests' | sed 's/^ *+[0-9.]* *//')" <<<"system LED: line 9, blinking (initqavo)"
+	device=$(section 'GPIO device')
+	expect_lines "the driver's log of the boot" "$(awk '$3 == "initqavo" { $1 = ""; $2 = ""; sub(/^ +/, ""); print }' <<<"$device")" <<'END'
+initqavo open /dev/gpio
+initqavo ioctl 0x41 9 11 11 4000 1 4000
+initqavo close
+END
+	expect_eq "one process opened, requested and closed" 1 "$(awk '$3 == "initqavo" { print $2 }' <<<"$device" | sort -u | wc -l)"
+	expect_lines "the requests the driver refuses" "$(grep -v '^[0-9]\|^LED request (\|^LED request on' <<<"$device")" <<'END'
+unknown request 0x42: Inappropriate ioctl for device
+LED request without a record: Bad address
+LED request for line 73: Invalid argument
+LED request with on time 4001: Invalid argument
+END
+	for way in '\(open, request, close\)' 'on an open device'; do
+		grep -qE "^LED request $way: [0-9]+\.[0-9]{3} ms each, 50 rounds\$" <<<"$device" ||
+			vr_fail "no cost of an LED request $way: $device"
+	done
 	[[ $running == *" udhcpc "* ]] || vr_fail "the DHCP client is not running"
 	;;
 dhcp-blank-factory)
