@@ -30,4 +30,4 @@ echo "peak resident memory (VmHWM, KiB) of our programs running when the last bo
 sed -n '/^--- processes/,/^---/p' "$out/report" |
 	awk 'NR > 1 && $2 ~ /^(nvram_daemon|qavo_sub|ombix_|initqavo)/ { printf "  %-16s %6d\n", $2, $3 }'
 echo "cost of an LED request through /dev/gpio in the last boot:"
-sed -n 's/^LED request \(([^)]*)\|on an open device\): \([0-9.]* ms each\).*/  \1 \2/p' "$out/report"
+sed -n 's/^\(.*\): \([0-9.]* ms each\), .*/  \1: \2/p' "$out/report"
