@@ -151,7 +151,8 @@ cmake --install build/mipsel --strip --prefix "$install_tree" >/dev/null
 # The image is repacked only when our programs, this script or what it puts in changed.
 stamp=$( (cd "$install_tree" && find . -type f | sort | xargs sha256sum
 	sha256sum "$here/$0" "$here"/sim/emulated/init "$here"/sim/udhcpc.sh "$here"/sim/udhcpc-h \
-		"$here"/sim/shlog.c "$here"/sim/standin.c "$here"/sim/logline.[ch]
+		"$here"/sim/shlog.c "$here"/sim/standin.c "$here"/sim/logline.[ch] "$here"/bench/peak_rss.c \
+		"$here"/sim/emulated/iwpriv
 	sha256sum "$here"/sim/emulated/gpio_*.c "$here"/sim/led-requests.awk
 	cat "$top/apt-mipsel/.fetched") | sha256sum | cut -d' ' -f1)
 if [ -f "$top/image.cpio.gz" ] && [ -f "$top/.image" ] && [ "$(cat "$top/.image")" = "$stamp" ]; then
@@ -235,6 +236,14 @@ mipsel-linux-gnu-strip "$root/.vrouter/standin"
 		done
 	done
 } >"$root/.vrouter/sh-prelude"
+# iwpriv's EEPROM commands work on the Factory partition (sim/emulated/iwpriv); its calls
+# are still recorded by the stand-in, kept under /.vrouter/recorded.
+mkdir -p "$root/.vrouter/recorded"
+mv "$root/.vrouter/bin/iwpriv" "$root/.vrouter/recorded/iwpriv"
+cp sim/emulated/iwpriv "$root/.vrouter/bin/iwpriv"
+# The peak-memory probe of bench/footprint.sh, preloaded when a run asks for it.
+mipsel-linux-gnu-gcc -Os -Wall -shared -fPIC -o "$root/.vrouter/libpeak_rss.so" bench/peak_rss.c
+mipsel-linux-gnu-strip "$root/.vrouter/libpeak_rss.so"
 cp sim/emulated/init "$root/init"
 chmod 755 "$root/init"
 (cd "$root" && find . | busybox cpio -o -H newc 2>/dev/null | gzip -1 >"$top/image.cpio.gz")

@@ -1,11 +1,19 @@
 # Sourced by the emulated router's tests after sim/testlib.sh. Without the router build
 # (build/mipsel, which scripts/emulated-router.sh packs) the test is skipped (status 77,
-# the tests' SKIP_RETURN_CODE); otherwise the image is built or found up to date, and a
-# failure to build it fails the test.
+# the tests' SKIP_RETURN_CODE).
+#   emulated_build_image   builds the image or finds it up to date (the image test)
+#   emulated_need_image    the image must exist (the boots: CTest runs the image test first)
 mipsel_build=$QAVO_SOURCE_DIR/build/mipsel
+emulated_top=$QAVO_SOURCE_DIR/build/emulated
 if [ ! -x "$mipsel_build/init/initqavo" ]; then
 	echo "skipped: no router build in $mipsel_build (cmake --preset mipsel && cmake --build --preset mipsel)"
 	exit 77
 fi
-"$QAVO_SOURCE_DIR/scripts/emulated-router.sh" >"$vr_runs/image.log" 2>&1 ||
-	{ cat "$vr_runs/image.log" >&2; vr_fail "the image could not be built"; finish; }
+emulated_build_image() {
+	"$QAVO_SOURCE_DIR/scripts/emulated-router.sh" >"$vr_runs/image.log" 2>&1 ||
+		{ cat "$vr_runs/image.log" >&2; vr_fail "the image could not be built"; finish; }
+}
+emulated_need_image() {
+	[ -f "$emulated_top/image.cpio.gz" ] ||
+		{ vr_fail "no image in $emulated_top: run scripts/emulated-router.sh (the test system_emulated_image builds it)"; finish; }
+}

@@ -8,6 +8,7 @@
 # build (build/mipsel); skipped without it.
 source "$QAVO_SOURCE_DIR/sim/testlib.sh"
 source "$QAVO_SOURCE_DIR/sim/emulated/testlib.sh"
+emulated_build_image
 top=$QAVO_SOURCE_DIR/build/emulated
 image=$vr_runs/image
 mkdir -p "$image"
@@ -27,13 +28,14 @@ for lib in ld.so.1 libc.so.6; do
 done
 expect_eq "the loader link" "mipsel-linux-gnu/ld.so.1" "$(readlink "$image/lib/ld.so.1")"
 for f in init bin/initqavo bin/ombix_networkconfig bin/nvram_daemon bin/busybox usr/sbin/mosquitto \
-	usr/sbin/pppd usr/sbin/pppoe-server .vrouter/shlog .vrouter/standin etc_ro/ppp/plugins/rp-pppoe.so \
+	usr/sbin/pppd usr/sbin/pppoe-server .vrouter/shlog .vrouter/standin .vrouter/libpeak_rss.so .vrouter/bin/iwpriv etc_ro/ppp/plugins/rp-pppoe.so \
 	etc_ro/mosquitto.conf .vrouter/gpio_cuse .vrouter/gpio_probe .vrouter/led-requests.awk; do
 	[ -f "$image/$f" ] || vr_fail "the image has no /$f"
 done
 expect_eq "the GPIO driver runs on Debian's libfuse3" "libfuse3.so.3" "$(readelf -d "$image/.vrouter/gpio_cuse" | sed -n 's/.*(NEEDED).*\[\(libfuse.*\)\]/\1/p')"
 expect_eq "/bin/sh is the logging shell" "/.vrouter/shlog" "$(readlink "$image/bin/sh")"
 expect_eq "the logging shell is a MIPS program" "MIPS" "$(readelf -h "$image/.vrouter/shlog" | awk '/Machine:/ { print $2 }')"
+expect_eq "iwpriv's calls recorded by the stand-in" "../standin" "$(readlink "$image/.vrouter/recorded/iwpriv")"
 # Router programs the image has are never replaced by a stand-in.
 for name in ombix_networkconfig ombix_usbconfig qavo_sub; do
 	[ ! -e "$image/.vrouter/bin/$name" ] || vr_fail "$name is a stand-in although the image has it"

@@ -9,11 +9,14 @@
 # without one), the PPP link's addresses, default route and resolver, the provider
 # reachable, the provider's lease (DHCP) or none; the
 # broker answers a web request; the boot's commands really ran (a boot whose forks all
-# fail would still let initqavo exit 0). Needs the router build (build/mipsel); skipped
+# fail would still let initqavo exit 0). "mac-repair": the factory MAC repair writes
+# the Factory partition through the driver's EEPROM commands and the WAN then uses the
+# repaired MAC. Needs the router build (build/mipsel); skipped
 # without it.
 source "$QAVO_SOURCE_DIR/sim/testlib.sh"
 scenario=$1
 source "$QAVO_SOURCE_DIR/sim/emulated/testlib.sh"
+emulated_need_image
 report=$("$QAVO_SOURCE_DIR/sim/emulated-router" --scenario "$scenario" --out "$vr_runs/$scenario" 2>&1)
 expect_eq "board printed its whole report" 0 "$?"
 section() { sed -n "/^--- $1/,/^---/p" <<<"$report" | sed '1d;$d'; }
@@ -34,11 +37,14 @@ expect_eq "web reply" '{"lan_ipaddr":"192.168.1.1","HostName":"PELVANTO","Operat
 # LED requests go through the board's real "/dev/gpio" (a CUSE driver): none may fail.
 grep -E '^(/dev/gpio|ioctl): ' <<<"$(section 'initqavo output')" && vr_fail "an LED request failed"
 
+wrote() { grep -q "^$1 (" <<<"$(section 'files written')" || vr_fail "the boot did not write $1"; }
+wrote /etc/udhcpd.conf
+wrote /etc/hosts
 address=$(field address)
-lease=$(section WAN | awk '$1 ~ /^00:/ { print $1, $2 }')
+lease=$(section WAN | awk '$1 ~ /^[0-9a-f][0-9a-f]:/ { print $1, $2 }')
 route=$(field 'default route')
 case $scenario in
-dhcp | dhcp-blank-factory | static)
+dhcp | dhcp-blank-factory | static | mac-repair)
 	expect_eq "default route" "default via 10.0.2.2 dev eth2.2" "$route"
 	expect_eq "resolver" "nameserver 10.0.2.2" "$(field resolv.conf)"
 	expect_eq "no PPP link" "" "$(field ppp0)"
@@ -59,12 +65,13 @@ esac
 case $scenario in
 pppoe*)
 	ran "ombix_networkco pppd file /etc/options.pppoe > /tmp/pppoeConnectInfo &"
+	wrote /etc/options.pppoe
 	expect_eq "no address on the WAN port itself" "" "$address"
 	expect_eq "no lease asked for" "" "$lease"
 	;;
 dhcp)
 	[[ $address =~ ^10\.0\.2\.1[01][0-9]/24$ ]] || vr_fail "no lease on eth2.2: '$address'"
-	expect_eq "the factory partition" 'mtd0: 00010000 00010000 "Factory"' "$(section flash | sed 1d)"
+	expect_eq "the factory partition" 'mtd0: 00010000 00010000 "Factory"' "$(section flash | grep "^mtd")"
 	expect_eq "the WAN MAC from the factory data" "00:0c:43:30:52:77" "$(field MAC)"
 	ran "ombix_networkco ifconfig eth2.2 hw ether 00:0C:43:30:52:77"
 	expect_eq "the provider's lease is the router's" "00:0c:43:30:52:77 ${address%/24}" "$lease"
@@ -90,13 +97,27 @@ END
 	[[ $running == *" udhcpc "* ]] || vr_fail "the DHCP client is not running"
 	;;
 dhcp-blank-factory)
-	expect_eq "the factory partition" 'mtd0: 00010000 00010000 "Factory"' "$(section flash | sed 1d)"
+	expect_eq "the factory partition" 'mtd0: 00010000 00010000 "Factory"' "$(section flash | grep "^mtd")"
 	expect_eq "the replacement for a blank factory MAC" "00:0c:43:28:80:64" "$(field MAC)"
 	expect_eq "the provider's lease is the router's" "00:0c:43:28:80:64 ${address%/24}" "$lease"
 	;;
+mac-repair)
+	# The driver's writes landed in the Factory partition: 0x28 a copy of the wireless
+	# MAC, the WAN field the wireless MAC plus one; the store has it, the reboot was asked
+	# for after the store update, and the WAN bring-up used the repaired MAC.
+	expect_eq "the repaired factory data" "000020 ff ff ff ff ff ff ff ff 5a 17 c3 12 34 ff 5a 17
+000030 c3 12 35 00 ff ff ff ff ff ff ff ff ff ff ff ff" "$(section flash | grep -E '^0000[23]0 ')"
+	expect_eq "the store's WAN MAC" "5a:17:c3:12:35:00" "$(field 'store WAN_MAC_ADDR')"
+	commands=$(section 'shell commands' | awk '{ $1 = ""; $2 = ""; sub(/^  /, ""); print }')
+	expect_eq "repair commands in order" "initqavo iwpriv ra0 e2p 32=0035
+initqavo nvram_set 2860 WAN_MAC_ADDR 5a:17:c3:12:35:00
+initqavo reboot -f" "$(grep -A2 -F 'e2p 32=' <<<"$commands")"
+	expect_eq "the repaired WAN MAC" "5a:17:c3:12:35:00" "$(field MAC)"
+	expect_eq "the provider's lease is the router's" "5a:17:c3:12:35:00 ${address%/24}" "$lease"
+	;;
 static)
 	expect_eq "static address" "10.0.2.15/24" "$address"
-	expect_eq "no factory partition" "" "$(section flash | sed 1d)"
+	expect_eq "no factory partition" "" "$(section flash | grep "^mtd")"
 	expect_eq "the board's own WAN MAC kept" "00:0c:43:76:20:02" "$(field MAC)"
 	expect_eq "no lease asked for" "" "$lease"
 	ran "ombix_networkco ifconfig eth2.2 10.0.2.15 netmask 255.255.255.0 mtu 1500"
