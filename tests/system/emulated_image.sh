@@ -29,9 +29,10 @@ done
 expect_eq "the loader link" "mipsel-linux-gnu/ld.so.1" "$(readlink "$image/lib/ld.so.1")"
 for f in init bin/initqavo bin/ombix_networkconfig bin/nvram_daemon bin/busybox usr/sbin/mosquitto \
 	usr/sbin/pppd usr/sbin/pppoe-server .vrouter/shlog .vrouter/standin .vrouter/libpeak_rss.so .vrouter/bin/iwpriv etc_ro/ppp/plugins/rp-pppoe.so \
-	etc_ro/mosquitto.conf; do
+	etc_ro/mosquitto.conf .vrouter/gpio_cuse .vrouter/gpio_probe .vrouter/led-requests.awk; do
 	[ -f "$image/$f" ] || vr_fail "the image has no /$f"
 done
+expect_eq "the GPIO driver runs on Debian's libfuse3" "libfuse3.so.3" "$(readelf -d "$image/.vrouter/gpio_cuse" | sed -n 's/.*(NEEDED).*\[\(libfuse.*\)\]/\1/p')"
 expect_eq "/bin/sh is the logging shell" "/.vrouter/shlog" "$(readlink "$image/bin/sh")"
 expect_eq "the logging shell is a MIPS program" "MIPS" "$(readelf -h "$image/.vrouter/shlog" | awk '/Machine:/ { print $2 }')"
 expect_eq "iwpriv's calls recorded by the stand-in" "../standin" "$(readlink "$image/.vrouter/recorded/iwpriv")"
@@ -40,7 +41,7 @@ for name in ombix_networkconfig ombix_usbconfig qavo_sub; do
 	[ ! -e "$image/.vrouter/bin/$name" ] || vr_fail "$name is a stand-in although the image has it"
 done
 deps=$(cat "$image"/lib/modules/*/modules.dep)
-for m in veth bridge 8021q tun loop block2mtd ppp_generic ppp_async pppoe; do
+for m in veth bridge 8021q tun loop block2mtd ppp_generic ppp_async pppoe cuse; do
 	grep -q "/$m\.ko[^:]*:" <<<"$deps" || vr_fail "modules.dep lacks $m"
 done
 # The USB stick: its modules, the mount script "doMount" runs (never a stand-in), the
