@@ -2,8 +2,9 @@
 # Boot time of the emulated router (sim/emulated-router, factory defaults): from the
 # kernel's start to the board's final report marker, with initqavo's share of it, the
 # moment the boot settled, and the wall time of the whole emulator run; then the peak
-# resident memory (VmHWM) of our programs still running when the boot settled. The
-# image must be built (scripts/emulated-router.sh). Prints figures, asserts nothing.
+# resident memory (VmHWM) of our programs still running when the boot settled, and the
+# cost of an LED request through the board's "/dev/gpio" (CUSE). The image must be built
+# (scripts/emulated-router.sh). Prints figures, asserts nothing.
 #
 #   bench/emulated_boot.sh [ROUNDS]   (default 3)
 set -eu
@@ -28,3 +29,5 @@ done
 echo "peak resident memory (VmHWM, KiB) of our programs running when the last boot settled:"
 sed -n '/^--- processes/,/^---/p' "$out/report" |
 	awk 'NR > 1 && $2 ~ /^(nvram_daemon|qavo_sub|ombix_|initqavo)/ { printf "  %-16s %6d\n", $2, $3 }'
+echo "cost of an LED request through /dev/gpio in the last boot:"
+sed -n 's/^\(.*\): \([0-9.]* ms each\), .*/  \1: \2/p' "$out/report"

@@ -33,7 +33,7 @@ fail() { echo "emulated-router: $*" >&2; exit 1; }
 [ -f build/mipsel/build.ninja ] || fail "no router build in build/mipsel: cmake --preset mipsel && cmake --build --preset mipsel -j2"
 
 # Router side (mipsel). The security archive carries no mipsel packages.
-router_packages="busybox-static mosquitto iproute2 libc6 linux-image-4kc-malta ppp pppoe xl2tpd pptp-linux pptpd"
+router_packages="busybox-static mosquitto iproute2 libc6 linux-image-4kc-malta ppp pppoe libfuse3-3 libfuse3-dev xl2tpd pptp-linux pptpd"
 # Host side: the emulator, and depmod for the kernel's modules.dep.
 host_packages="qemu-system-mips qemu-system-common qemu-system-data libaio1 libcapstone4
   libfdt1 libfuse3-3 libibverbs1 libpmem1 librdmacm1 libslirp0 liburing2 libvdeplug2
@@ -107,10 +107,12 @@ add_libraries() {
 # The kernel's modules the board needs (the whole set is some 180 MB), with what
 # they depend on: the WAN's veth and VLAN, the LAN bridge,
 # the radios' taps, the loop device and block2mtd that make the factory data an MTD
-# partition, and PPP over Ethernet (pppoe-server runs pppd over a pty: ppp_async);
-# MPPE for PPTP. xl2tpd runs its PPP over a pty: with the kernel's L2TP (l2tp_ppp) pppd
-# refuses the tty option "lock" of the L2TP options file.
-modules="veth 8021q bridge tun loop block2mtd ppp_generic ppp_async pppoe ppp_mppe"
+# partition, and PPP over Ethernet (pppoe-server runs pppd over a pty: ppp_async); a
+# USB stick's EHCI controller, USB storage, FAT (vfat, its code pages) and ext4;
+# cuse for the GPIO driver "/dev/gpio"; MPPE for PPTP. xl2tpd runs its PPP over a pty:
+# with the kernel's L2TP (l2tp_ppp) pppd refuses the tty option "lock" of the L2TP
+# options file.
+modules="veth 8021q bridge tun loop block2mtd ppp_generic ppp_async pppoe usb-storage ehci-pci vfat nls_cp437 nls_iso8859-1 nls_ascii ext4 crc32c_generic cuse ppp_mppe"
 # The router's programs from outside this project (the radio tools, the vendor's
 # scripts, the daemons the image lacks yet).
 standins="iwpriv mii_mgr iwconfig gpio reboot internet.sh ntp.sh mon.sh nat.sh
@@ -154,6 +156,8 @@ stamp=$( (cd "$install_tree" && find . -type f | sort | xargs sha256sum
 	sha256sum "$here/$0" "$here"/sim/emulated/init "$here"/sim/udhcpc.sh "$here"/sim/udhcpc-h \
 		"$here"/sim/shlog.c "$here"/sim/standin.c "$here"/sim/logline.[ch] "$here"/bench/peak_rss.c \
 		"$here"/sim/emulated/iwpriv
+	sha256sum "$here"/sim/emulated/usb.sh "$here"/sim/emulated/automount.sh "$here"/sim/usb-report
+	sha256sum "$here"/sim/emulated/gpio_*.c "$here"/sim/led-requests.awk
 	sha256sum "$here"/sim/emulated/provider-tunnels.sh "$here"/sim/emulated/udhcpc-dial.sh
 	cat "$top/apt-mipsel/.fetched") | sha256sum | cut -d' ' -f1)
 if [ -f "$top/image.cpio.gz" ] && [ -f "$top/.image" ] && [ "$(cat "$top/.image")" = "$stamp" ]; then
@@ -196,6 +200,14 @@ cp "$kernel" "$top/vmlinuz"
 [ -f "$pool/lib/modules/$version/modules.dep" ] || "$depmod" -b "$pool" "$version"
 copy_modules
 "$depmod" -b "$root" "$version"
+# The GPIO driver "/dev/gpio" on CUSE, against Debian's libfuse3, its probe, and the
+# LED section of the report (sim/emulated/gpio_cuse.c, gpio_probe.c, sim/led-requests.awk).
+mkdir -p "$root/.vrouter"
+mipsel-linux-gnu-gcc -Os -Wall -D_FILE_OFFSET_BITS=64 -I"$pool/usr/include/fuse3" -o "$root/.vrouter/gpio_cuse" \
+	sim/emulated/gpio_cuse.c sim/logline.c -L"$pool/lib/mipsel-linux-gnu" -l:libfuse3.so.3
+mipsel-linux-gnu-gcc -Os -Wall -o "$root/.vrouter/gpio_probe" sim/emulated/gpio_probe.c
+mipsel-linux-gnu-strip "$root/.vrouter/gpio_cuse" "$root/.vrouter/gpio_probe"
+cp sim/led-requests.awk "$root/.vrouter/"
 add_libraries
 # The firmware's DHCP client script, and the logging shell of the virtual router as
 # /bin/sh: each "sh -c" goes to /.vrouter/log/sh.log, then to BusyBox ash, with a
@@ -205,6 +217,10 @@ cp sim/udhcpc.sh "$root/sbin/udhcpc.sh"
 # On the emulated board a lease in the L2TP or PPTP mode also dials (sim/emulated/udhcpc-dial.sh).
 mv "$root/sbin/udhcpc.sh" "$root/sbin/udhcpc-lease.sh" && cp sim/emulated/udhcpc-dial.sh "$root/sbin/udhcpc.sh"
 mkdir -p "$root/.vrouter/bin" "$root/.vrouter/busybox" "$root/.vrouter/log"
+# The USB stick's side of the board: the mount script the USB tool's "doMount" runs, the
+# modules' loading and the report's USB section (sim/usb-report over the board's logs).
+cp sim/emulated/automount.sh "$root/sbin/automount.sh"
+cp sim/emulated/usb.sh sim/usb-report "$root/.vrouter/"
 mipsel-linux-gnu-gcc -Os -Wall -o "$root/.vrouter/shlog" sim/shlog.c sim/logline.c
 mipsel-linux-gnu-strip "$root/.vrouter/shlog"
 rm -f "$root/bin/sh"

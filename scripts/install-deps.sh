@@ -10,6 +10,8 @@ packages="build-essential cmake ninja-build pkg-config git
   e2fsprogs python3"
 # The emulated router's board (sim/emulated-router).
 packages="$packages qemu-system-mips"
+# The emulated router's USB stick (sim/emulated/usb-stick.sh): partition table, FAT and its files.
+packages="$packages fdisk dosfstools mtools"
 missing=""
 for p in $packages; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing="$missing $p"

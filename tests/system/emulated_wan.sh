@@ -13,8 +13,9 @@
 # broker answers a web request; the boot's commands really ran (a boot whose forks all
 # fail would still let initqavo exit 0). "mac-repair": the factory MAC repair writes
 # the Factory partition through the driver's EEPROM commands and the WAN then uses the
-# repaired MAC. Needs the router build (build/mipsel); skipped
-# without it.
+# repaired MAC. Every boot's system LED request reaches the board's "/dev/gpio" (a CUSE
+# driver) and none fails; "dhcp" also checks the driver's log of it and its refusals.
+# Needs the router build (build/mipsel); skipped without it.
 source "$QAVO_SOURCE_DIR/sim/testlib.sh"
 scenario=$1
 source "$QAVO_SOURCE_DIR/sim/emulated/testlib.sh"
@@ -35,6 +36,11 @@ for daemon in nvram_daemon qv_broker qavo_sub; do
 done
 expect_eq "web reply" '{"lan_ipaddr":"192.168.1.1","HostName":"PELVANTO","OperationMode":"1"}' \
 	"$(section 'web request')"
+
+# LED requests go through the board's real "/dev/gpio" (a CUSE driver): none may fail, and
+# the boot's one request, the system LED's, arrives.
+grep -E '^(/dev/gpio|ioctl): ' <<<"$(section 'initqavo output')" && vr_fail "an LED request failed"
+expect_lines "the LED requests of the boot" "$(section 'LED requests' | sed 's/^ *+[0-9.]* *//')" <<<"system LED: line 9, blinking (initqavo)"
 
 wrote() { grep -q "^$1 (" <<<"$(section 'files written')" || vr_fail "the boot did not write $1"; }
 wrote /etc/udhcpd.conf
@@ -109,6 +115,23 @@ dhcp)
 	ran "ombix_networkco ifconfig eth2.2 hw ether 00:0C:43:30:52:77"
 	expect_eq "the provider's lease is the router's" "00:0c:43:30:52:77 ${address%/24}" "$lease"
 	ran "ombix_networkco udhcpc -i eth2.2  -s /sbin/udhcpc.sh -p /var/run/udhcpc.pid -S &"
+	# The system LED's record as it reached the driver, in one open-request-close of initqavo's.
+	device=$(section 'GPIO device')
+	expect_lines "the driver's log of the boot" "$(awk '$3 == "initqavo" { $1 = ""; $2 = ""; sub(/^ +/, ""); print }' <<<"$device")" <<'END'
+initqavo open /dev/gpio
+initqavo ioctl 0x41 9 11 11 4000 1 4000
+initqavo close
+END
+	expect_eq "one process opened, requested and closed" 1 "$(awk '$3 == "initqavo" { print $2 }' <<<"$device" | sort -u | wc -l)"
+	expect_lines "the requests the driver refuses" "$(grep -v '^[0-9]\| ms each, ' <<<"$device")" <<'END'
+unknown request 0x42: Inappropriate ioctl for device
+LED request without a record: Bad address
+LED request for line 73: Invalid argument
+LED request with on time 4001: Invalid argument
+END
+	for way in 'LED request \(open, request, close\)' 'LED request on an open device' 'unknown request on an open device'; do
+		grep -qE "^$way: [0-9]+\.[0-9]{3} ms each, 50 rounds\$" <<<"$device" || vr_fail "no cost of: $way"
+	done
 	[[ $running == *" udhcpc "* ]] || vr_fail "the DHCP client is not running"
 	;;
 dhcp-blank-factory)
