@@ -1,10 +1,15 @@
 // What the status probes read from the PHY tool's and iwconfig's output.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdio>
 #include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "lib/probe_output.h"
+#include "tests/support/test_files.h"
 
 namespace {
 
@@ -73,6 +78,81 @@ TEST(ProbeOutput, AssociationFromIwconfig)
         SCOPED_TRACE(c.output);
         EXPECT_EQ(c.verdict, onText(c.output, qavo::probe::associated));
     }
+}
+
+// What can stand in the way of a probe of one output file: things at the output and lock
+// paths, and an earlier probe whose tool hangs with the lock held.
+TEST(ProbeRun, OnlyItsOwnPlainFileAndABoundedWait)
+{
+    alarm(60); // a probe that blocks (on a FIFO, on a held lock) ends the test as failed
+    enum Setup { Plain, LinkAtOutput, FifoAtOutput, LinkAtLock, OtherUsersOutput, HungProbe };
+    const struct {
+        const char *what;
+        Setup setup;
+        Verdict verdict;
+        bool ran;
+    } cases[] = {
+        {"a plain file", Plain, Verdict::Yes, true},
+        {"a link at the output", LinkAtOutput, Verdict::NoFile, false},
+        {"a FIFO at the output", FifoAtOutput, Verdict::NoFile, false},
+        {"a link at the lock file runs unlocked", LinkAtLock, Verdict::Yes, true},
+        {"another user's file at the output", OtherUsersOutput, Verdict::NoFile, false},
+        {"an earlier probe hangs holding the lock", HungProbe, Verdict::NoFile, false},
+    };
+    for (const auto &c : cases) {
+        if (c.setup == OtherUsersOutput && geteuid() != 0)
+            continue; // only root can give a file away
+        SCOPED_TRACE(c.what);
+        qavo::test::TempDir dir("probe");
+        const std::string output = dir / "wanConnectStatus", kept = dir / "kept", absent = dir / "absent";
+        qavo::test::writeFile(kept, "kept\n");
+        int made = 0;
+        if (c.setup == LinkAtOutput)
+            made = symlink(kept.c_str(), output.c_str());
+        if (c.setup == FifoAtOutput)
+            made = mkfifo(output.c_str(), 0600);
+        if (c.setup == LinkAtLock)
+            made = symlink(absent.c_str(), (output + ".lock").c_str());
+        if (c.setup == OtherUsersOutput) {
+            qavo::test::writeFile(output, "");
+            made = chown(output.c_str(), 65534, 65534);
+        }
+        ASSERT_EQ(0, made);
+        int ready[2];
+        ASSERT_EQ(0, pipe(ready));
+        pid_t hung = c.setup == HungProbe ? fork() : -1;
+        if (hung == 0) {
+            qavo::RunLock lock(qavo::RunLock::Beside{output.c_str()}, "hung probe", 1000);
+            (void)!write(ready[1], "x", 1);
+            pause();
+        }
+        char byte;
+        if (hung > 0)
+            (void)!read(ready[0], &byte, 1);
+        bool ran = false;
+        testing::internal::CaptureStderr();
+        Verdict verdict = qavo::probe::runProbe(
+            [&] {
+                ran = true; // as the shell's ">" does
+                FILE *out = fopen(output.c_str(), "w");
+                fputs("Get: phy[4].reg[1] = 7929\n", out);
+                return fclose(out);
+            },
+            output.c_str(), qavo::probe::phyLink);
+        std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(c.verdict, verdict);
+        EXPECT_EQ(c.ran, ran);
+        EXPECT_EQ(c.ran, err.find("Error: " + output) == std::string::npos) << err;
+        EXPECT_EQ("kept\n", qavo::test::readFile(kept));
+        EXPECT_NE(0, access(absent.c_str(), F_OK)) << "a link's target was created";
+        if (hung > 0) {
+            kill(hung, SIGKILL);
+            waitpid(hung, nullptr, 0);
+        }
+        close(ready[0]);
+        close(ready[1]);
+    }
+    alarm(0);
 }
 
 } // namespace
