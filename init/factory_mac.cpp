@@ -92,8 +92,8 @@ bool eepromHolds(DumpReader readDump, const Fields &fields)
     char dump[eeprom::kDumpSize] = {};
     readDump(dump);
     Fields read;
-    return eeprom::readField(dump, eeprom::kCopyField, read.copy) && eeprom::readField(dump, eeprom::kWanField, read.wan) &&
-           read.copy == fields.copy && read.wan == fields.wan;
+    return eeprom::readField(dump, eeprom::kCopyField, read.copy) &&
+           eeprom::readField(dump, eeprom::kWanField, read.wan) && read.copy == fields.copy && read.wan == fields.wan;
 }
 
 bool storeWanMac(const Mac &wan)

@@ -112,8 +112,7 @@ bool replaceFile(const char *path, std::string_view bytes, mode_t mode)
     if (!fd)
         return false;
     // Held until after the rename, so no other writer takes it for a killed writer's.
-    if (fchmod(fd.get(), mode) != 0 || !writeAll(fd.get(), bytes) || fsync(fd.get()) != 0 ||
-        rename(name, path) != 0) {
+    if (fchmod(fd.get(), mode) != 0 || !writeAll(fd.get(), bytes) || fsync(fd.get()) != 0 || rename(name, path) != 0) {
         int saved = errno;
         unlink(name);
         errno = saved;

@@ -176,12 +176,12 @@ TEST_F(AtomicFileTest, NextWriterRemovesTheTemporariesNobodyHolds)
         Kind kind;
         bool removed;
     } leftovers[] = {
-        {"udhcpd.conf.tmp.Ab12Cd", Left, true},         // named temporary of a killed writer
-        {"udhcpd.conf.tmp.4711.3.123456", Left, true},  // killed between link and rename
-        {"udhcpd.conf.tmp.Live01", Held, false},        // a writer still at work
-        {"udhcpd.conf.tmp.planted", Link, false},       // not a file: left alone
-        {"udhcpd.conf.xl2tpd", Left, false},            // another file
-        {"udhcpd.confX.tmp.Ab12Cd", Left, false},       // another file's temporary
+        {"udhcpd.conf.tmp.Ab12Cd", Left, true},        // named temporary of a killed writer
+        {"udhcpd.conf.tmp.4711.3.123456", Left, true}, // killed between link and rename
+        {"udhcpd.conf.tmp.Live01", Held, false},       // a writer still at work
+        {"udhcpd.conf.tmp.planted", Link, false},      // not a file: left alone
+        {"udhcpd.conf.xl2tpd", Left, false},           // another file
+        {"udhcpd.confX.tmp.Ab12Cd", Left, false},      // another file's temporary
     };
     std::vector<int> held;
     for (const auto &l : leftovers) {
