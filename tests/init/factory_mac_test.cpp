@@ -5,7 +5,6 @@
 #include <array>
 #include <cctype>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
@@ -73,15 +72,12 @@ void readEeprom(char (&dump)[qavo::eeprom::kDumpSize])
 
 int writeEeprom(const std::string &command)
 {
-    unsigned offset;
-    char word[5];
-    char marker[16];
-    if (sscanf(command.c_str(), "iwpriv ra0 e2p %x=%4s", &offset, word) == 2) {
-        snprintf(marker, sizeof marker, "[0x%04X]:", offset);
-        size_t at = eeprom.find(marker);
-        for (size_t i = 0; at != std::string::npos && i < 4; ++i)
-            eeprom[at + strlen(marker) + i] = static_cast<char>(toupper(word[i]));
-    }
+    unsigned offset = 0xffff;
+    char word[5] = "", marker[16];
+    sscanf(command.c_str(), "iwpriv ra0 e2p %x=%4s", &offset, word);
+    snprintf(marker, sizeof marker, "[0x%04X]:", offset);
+    for (size_t i = 0, at = eeprom.find(marker); at != std::string::npos && i < 4; ++i)
+        eeprom[at + 9 + i] = static_cast<char>(toupper(word[i]));
     return 0;
 }
 
@@ -180,51 +176,36 @@ TEST(FactoryMac, AFailedStepPutsTheOldWordsBackAndDoesNotReboot)
     const Lines repairs = writes("175a", "12c3", "ff34", "175a", "12c3", "0035");
     const Lines back = writes("0201", "0403", "0605", "175a", "12c3", "0034");
     const std::string store = "nvram_set 2860 WAN_MAC_ADDR 5a:17:c3:12:35:00";
-    const std::string wordsBack = "[Debug]Fix Mac: old EEPROM words written back; no reboot\n";
-    struct Failure {
-        const char *what;
-        std::vector<std::pair<const char *, int>> fails; // commands that begin so, their raw wait status
+    const struct {
+        std::vector<std::pair<const char *, int>> fails; // commands that begin so, and their wait status
         Lines commands;
-        std::string output;
-        bool unitAsItWas;
+        const char *failed; // what the "failed" lines say
+        bool asItWas;
     } failures[] = {
-        {"first write",
-         {{"iwpriv ra0 e2p 28=175a", 256}},
-         {repairs[0], back[0]},
-         "[Debug]Fix Mac failed: EEPROM word 0x0028 175a (exit status 1)\n" + wordsBack,
-         true},
-        {"last write, killed",
-         {{"iwpriv ra0 e2p 32=0035", 9}},
-         then(repairs, back),
-         "[Debug]Fix Mac failed: EEPROM word 0x0032 0035 (killed by signal 9)\n" + wordsBack,
-         true},
-        {"a write the driver says it did but did not",
-         {{"iwpriv ra0 e2p 2a=12c3", 0}},
-         then(repairs, back),
-         "[Debug]Fix Mac failed: the EEPROM does not hold the words written\n" + wordsBack,
-         true},
-        {"store update",
-         {{"nvram_set ", 512}},
+        {{{"iwpriv ra0 e2p 28=175a", 256}}, {repairs[0], back[0]}, "EEPROM word 0x0028 175a (exit status 1)", true},
+        {{{"iwpriv ra0 e2p 32=0035", 9}}, then(repairs, back), "EEPROM word 0x0032 0035 (killed by signal 9)", true},
+        // The driver says it wrote the word but did not.
+        {{{"iwpriv ra0 e2p 2a=12c3", 0}}, then(repairs, back), "the EEPROM does not hold the words written", true},
+        {{{"nvram_set ", 512}},
          then(then(repairs, {store}), back),
-         "[Debug]Fix Mac failed: WAN_MAC_ADDR 5a:17:c3:12:35:00 not stored (exit status 2)\n" + wordsBack,
+         "WAN_MAC_ADDR 5a:17:c3:12:35:00 not stored (exit status 2)",
          true},
-        {"putting a word back",
-         {{"iwpriv ra0 e2p 32=0035", 256}, {"iwpriv ra0 e2p 28=0201", 256}},
+        {{{"iwpriv ra0 e2p 32=0035", 256}, {"iwpriv ra0 e2p 28=0201", 256}},
          then(repairs, back),
-         "[Debug]Fix Mac failed: EEPROM word 0x0032 0035 (exit status 1)\n"
-         "[Debug]Fix Mac failed: EEPROM word 0x0028 0201 (exit status 1)\n"
-         "[Debug]Fix Mac: old EEPROM words could not all be written back; no reboot\n",
+         "EEPROM word 0x0032 0035 (exit status 1)\n[Debug]Fix Mac failed: EEPROM word 0x0028 0201 (exit status 1)",
          false},
     };
-    for (const Failure &f : failures) {
-        SCOPED_TRACE(f.what);
+    for (const auto &f : failures) {
+        SCOPED_TRACE(f.failed);
         qavo::test::CommandRecorder recorder;
         for (const auto &[command, status] : f.fails)
             recorder.on(command, [status = status](const std::string &) { return status; });
         Outcome outcome = repair(dump, recorder);
         EXPECT_EQ(f.commands, outcome.commands);
-        EXPECT_EQ(f.output, outcome.output);
-        EXPECT_EQ(f.unitAsItWas, eeprom == dump);
+        EXPECT_EQ(std::string("[Debug]Fix Mac failed: ") + f.failed + "\n[Debug]Fix Mac: old EEPROM words " +
+                      (f.asItWas ? "written back" : "could not all be written back") + "; no reboot\n",
+                  outcome.output);
+        EXPECT_EQ(f.asItWas, eeprom == dump);
     }
 }
 

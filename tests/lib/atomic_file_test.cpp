@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "lib/atomic_file.h"
+#include "lib/holders.h"
 #include "tests/support/test_files.h"
 
 using qavo::test::readFile;
@@ -183,18 +184,15 @@ TEST_F(AtomicFileTest, NextWriterRemovesTheTemporariesNobodyHolds)
         {"udhcpd.conf.xl2tpd", Left, false},           // another file
         {"udhcpd.confX.tmp.Ab12Cd", Left, false},      // another file's temporary
     };
-    std::vector<int> held;
+    qavo::Descriptor held;
     for (const auto &l : leftovers) {
         std::string path = dir_ + "/" + l.name;
-        if (l.kind == Link) {
-            ASSERT_EQ(0, symlink("udhcpd.conf", path.c_str()));
-            continue;
-        }
-        std::ofstream(path) << "secret\n";
+        int made = l.kind == Link ? symlink("udhcpd.conf", path.c_str()) : (std::ofstream(path) << "secret\n", 0);
         if (l.kind == Held) {
-            held.push_back(open(path.c_str(), O_RDONLY | O_CLOEXEC));
-            ASSERT_EQ(0, flock(held.back(), LOCK_EX));
+            held.reset(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+            made = flock(held.get(), LOCK_EX);
         }
+        ASSERT_EQ(0, made) << l.name;
     }
     qavo::AtomicFile file;
     ASSERT_TRUE(file.open(path_.c_str()));
@@ -205,6 +203,4 @@ TEST_F(AtomicFileTest, NextWriterRemovesTheTemporariesNobodyHolds)
         EXPECT_EQ(l.removed, lstat((dir_ + "/" + l.name).c_str(), &info) != 0) << l.name;
     }
     EXPECT_EQ("new\n", readFile(path_));
-    for (int fd : held)
-        close(fd);
 }

@@ -195,12 +195,9 @@ TEST_F(UsbInit, TheListAndTheInfoFileKeepTheSameMountPoints)
         bool kept;
     } cases[] = {
         {"/media/sda1", "/media/sda1", true},
-        {"/media/sd\\134q", "/media/sd\\q", true},
         {"/media/sdb\xc3\xa9t\xc3\xa9", "/media/sdb\xc3\xa9t\xc3\xa9", true},
         {"/media/sdc\\011tab", "/media/sdc\ttab", false},
-        {"/media/sdd\\012line", "/media/sdd\nline", false},
         {"/media/sde\xff\xfe", "/media/sde\xff\xfe", false},
-        {"/media/sdf\xc0\xaf", "/media/sdf\xc0\xaf", false}, // an overlong "/"
         {"/media/sdg#1", "/media/sdg#1", false},
     };
     Lines kernel;
