@@ -1,7 +1,6 @@
 #include "lib/atomic_file.h"
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
