@@ -1,4 +1,5 @@
 #!/bin/bash
+# shellcheck disable=SC2016 # the single-quoted loop runs in the virtual router's shell
 # Footprint of what the router carries. A benchmark: prints figures, never fails on them.
 #
 #   bench/footprint.sh

@@ -1,4 +1,5 @@
 #!/bin/bash
+# shellcheck disable=SC2016 # the single-quoted code runs in the virtual router's shell
 # Messaging benchmarks inside the virtual router, against the real broker with the
 # example subscriber answering pelvanto/router/echo:
 #   - one exchange in one process: web_getData against a minimal libmosquitto client;

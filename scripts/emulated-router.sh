@@ -157,11 +157,15 @@ copy_modules() {
 		"$root/lib/modules/$version/"
 }
 
+# shellcheck disable=SC2086 # one argument per package
 fetch mipsel "$top/apt-mipsel" $router_packages
 pool=$top/pool
+# shellcheck disable=SC3013 # the host's sh (dash) has -nt
 [ "$pool/.unpacked" -nt "$top/apt-mipsel/.fetched" ] || { unpack "$top/apt-mipsel" "$pool" && touch "$pool/.unpacked"; }
 if ! command -v qemu-system-mipsel >/dev/null || ! command -v depmod >/dev/null; then
+	# shellcheck disable=SC2086 # as above
 	fetch amd64 "$top/apt-host" $host_packages
+	# shellcheck disable=SC3013 # as above
 	[ "$top/host/.unpacked" -nt "$top/apt-host/.fetched" ] ||
 		{ unpack "$top/apt-host" "$top/host" && touch "$top/host/.unpacked"; }
 fi
@@ -213,7 +217,7 @@ cp sim/emulated/provider-tunnels.sh "$root/.vrouter/provider-tunnels.sh"
 # that nothing of the router's runs it by accident.
 cp "$pool/bin/ip" "$root/usr/sbin/iproute2-ip"
 # The kernel and its modules.
-kernel=$(ls "$pool"/boot/vmlinuz-* | head -n 1)
+for kernel in "$pool"/boot/vmlinuz-*; do break; done
 version=${kernel##*/vmlinuz-}
 cp "$kernel" "$top/vmlinuz"
 [ -f "$pool/lib/modules/$version/modules.dep" ] || "$depmod" -b "$pool" "$version"

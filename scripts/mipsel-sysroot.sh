@@ -41,5 +41,6 @@ for lib in "$toolchain_lib"/ld.so.1 "$toolchain_lib"/*.so.[0-9]*; do
 	ln -sfn "$lib" "$root/lib/$(basename "$lib")"
 done
 echo "$packages" >"$stamp"
+# shellcheck disable=SC2012 # only counted; the names are package files
 echo "mipsel-sysroot: unpacked $(ls "$apt_dir/debs" | wc -l) packages into $root"
 exec scripts/router-libraries.sh mipsel

@@ -102,8 +102,9 @@ cjson_tree=$src_dir/cjson-$(upstream_of "$cjson_version")
 sources="mosquitto=$mosquitto_version cjson=$cjson_version"
 if [ ! -f "$src_dir/.fetched" ] || [ "$(cat "$src_dir/.fetched")" != "$sources" ]; then
 	command -v dpkg-source >/dev/null || fail "dpkg-source missing; run scripts/install-deps.sh"
+	# shellcheck disable=SC2086 # one argument per package
 	step "fetch Debian's source packages $sources" fetch_sources $sources
-	[ -f "$mosquitto_tree/lib/Makefile" ] && [ -f "$cjson_tree/cJSON.c" ] ||
+	{ [ -f "$mosquitto_tree/lib/Makefile" ] && [ -f "$cjson_tree/cJSON.c" ]; } ||
 		fail "step 'unpack the sources' failed: no $mosquitto_tree/lib/Makefile or $cjson_tree/cJSON.c"
 	# Only the client library is ours to build: the command-line clients, the other
 	# programs and the broker leave the tree unread.

@@ -1,3 +1,4 @@
+# shellcheck shell=bash disable=SC2154 # vr_runs and vr_fail come from sim/testlib.sh, sourced first
 # Sourced by the emulated router's tests after sim/testlib.sh. Without the router build
 # (build/mipsel, which scripts/emulated-router.sh packs) the test is skipped (status 77,
 # the tests' SKIP_RETURN_CODE).

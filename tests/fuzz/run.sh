@@ -20,6 +20,7 @@ for target in lists proc_tables text_checks eeprom_dump probe_output storage mes
     echo "fuzz_$target: crash, input in $build/crashes/" >&2
     exit 1
   }
+  # shellcheck disable=SC2012 # only counted; the names are hashes
   echo "fuzz_$target: ${seconds} s, corpus $(ls "$corpus" | wc -l) inputs," \
     "$(grep -o '^#[0-9]\+' "$build/$target.log" | tail -n 1 | tr -d '#') runs"
 done
