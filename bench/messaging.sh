@@ -14,7 +14,9 @@
 # Run as root after building and staging:  bench/messaging.sh [build dir]
 set -eu
 src=$(cd "$(dirname "$0")/.." && pwd)
-build=$(cd "${1:-$src/build/default}" && pwd)
+build_dirs_source=$src
+source "$src/scripts/build-dirs.sh"
+build=$(cd "${1:-$host_build}" && pwd)
 exec "$src/sim/vrouter" --stage "$build/stage" --tools "$build/sim" --bind "$build" -- bash -c '
 	qv_broker -c /etc_ro/mosquitto.conf -d
 	for i in $(seq 50); do (exec 3<>/dev/tcp/127.0.0.1/1883) 2>/dev/null && break; sleep 0.1; done

@@ -24,18 +24,18 @@
 # into the image (board_inputs below), without building anything.
 set -eu
 cd "$(dirname "$0")/.."
-here=$PWD
 # Every file of this project the image is made from, this script among them, relative to
 # the source tree: the image is repacked when one of them, our programs or the package
 # list changed. A file copied into the image or compiled for it belongs here.
-board_inputs="scripts/emulated-router.sh scripts/private-apt.sh
+board_inputs="scripts/emulated-router.sh scripts/private-apt.sh scripts/build-dirs.sh
   sim/emulated/init sim/emulated/iwpriv sim/emulated/usb.sh sim/emulated/automount.sh
   sim/emulated/provider-tunnels.sh sim/emulated/udhcpc-dial.sh
   sim/emulated/gpio_cuse.c sim/emulated/gpio_probe.c
   sim/udhcpc.sh sim/udhcpc-h sim/usb-report sim/led-requests.awk
   sim/shlog.c sim/standin.c sim/logline.c sim/logline.h bench/peak_rss.c"
 . scripts/private-apt.sh
-top=$here/build/emulated
+. scripts/build-dirs.sh
+top=$emulated_dir
 install_tree=$top/firmware
 root=$top/root
 keyring=/usr/share/keyrings/debian-archive-keyring.gpg
@@ -54,7 +54,7 @@ if [ "${1:-}" = --input-hash ]; then
 	input_hash
 	exit 0
 fi
-[ -f build/mipsel/build.ninja ] || fail "no router build in build/mipsel: cmake --preset mipsel && cmake --build --preset mipsel -j2"
+[ -f "$mipsel_build/build.ninja" ] || fail "no router build in $mipsel_build: cmake --preset mipsel && cmake --build --preset mipsel -j2"
 
 # Router side (mipsel). The security archive carries no mipsel packages.
 router_packages="busybox-static mosquitto iproute2 libc6 linux-image-4kc-malta ppp pppoe libfuse3-3 libfuse3-dev xl2tpd pptp-linux pptpd"
@@ -178,7 +178,7 @@ else
 fi
 
 rm -rf "$install_tree"
-cmake --install build/mipsel --strip --prefix "$install_tree" >/dev/null
+cmake --install "$mipsel_build" --strip --prefix "$install_tree" >/dev/null
 # The image is repacked only when our programs, a board input or the package list changed.
 inputs=$(input_hash)
 programs=$(cd "$install_tree" && find . -type f | sort | xargs sha256sum | sha256sum | cut -d' ' -f1)

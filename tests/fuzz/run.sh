@@ -7,7 +7,8 @@
 set -eu
 cd "$(dirname "$0")/../.."
 seconds=${1:-10}
-build=build/fuzz
+. scripts/build-dirs.sh
+build=$build_root/fuzz
 CC=clang-14 CXX=clang++-14 cmake -S tests/fuzz -B "$build" -G Ninja >/dev/null
 cmake --build "$build" -j2 >/dev/null
 mkdir -p "$build/crashes"
