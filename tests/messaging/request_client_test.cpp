@@ -299,10 +299,8 @@ TEST(RequestClient, ExchangesOnOneTopicRunOneAtATime)
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
-// The broker's order of deliveries on the two topics decides which message is the answer.
 // Events: x subscribed again, s request sent, o our request's copy, f another client's
-// request, r a message on the reply topic. The exchange ends with the first verdict that
-// is not Wait.
+// request, r a reply; the exchange ends with the first verdict other than Wait.
 TEST(ReplyWatch, OnlyTheFirstReplyAfterOurOwnRequestCameBackIsTheAnswer)
 {
     using V = qavo::messaging::ReplyWatch::Verdict;
