@@ -102,6 +102,14 @@ make_inner() {
 	for n in "${standins[@]}"; do
 		ln -s ../tools/standin "$root$inner/bin/$n"
 	done
+	if [ "$web" = 1 ]; then
+		# The platform's network script starts the router's web server: internet.sh is
+		# recorded as a stand-in (under its own name), then starts the web front end.
+		mkdir "$root$inner/bin/recorded"
+		ln -s ../../tools/standin "$root$inner/bin/recorded/internet.sh"
+		rm "$root$inner/bin/internet.sh"
+		cp "$(dirname "${BASH_SOURCE[0]}")/internet-web.sh" "$root$inner/bin/internet.sh"
+	fi
 	local applets=" $(/bin/busybox --list | tr '\n' ' ') "
 	for n in $applets; do
 		[[ $busybox_skip == *" $n "* ]] || ln -s /bin/busybox "$root$inner/busybox/$n"

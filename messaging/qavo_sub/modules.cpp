@@ -4,6 +4,7 @@
 //           string members other than wtime/reserv, then the success reply. The whole
 //           request is checked first: one bad member changes nothing.
 //   echo    any payload -> the same payload (the cheapest answer, for measuring the path)
+//   status, lan, wan  the web front end's pages (web_pages.h)
 #include "messaging/qavo_sub/modules.h"
 
 #include <cjson/cJSON.h>
@@ -12,6 +13,7 @@
 
 #include "lib/settings.h"
 #include "messaging/qavo_sub/request_checks.h"
+#include "messaging/qavo_sub/web_pages.h"
 #include "nvram.h"
 #include "qavo/web.h"
 
@@ -120,7 +122,7 @@ void answer(mosquitto *client, const char *topic, const char *module, const char
         getcfg(client, topic, request);
     else if (strcmp(module, "setcfg") == 0)
         setcfg(client, topic, request);
-    else
+    else if (!answerPage(client, topic, module, request))
         websErrorResponse(client, topic, "unknown module");
     cJSON_Delete(request);
 }
