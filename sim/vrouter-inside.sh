@@ -318,4 +318,10 @@ for p in "${procs[@]}"; do
 	echo "$p" >> "$state/log/processes"
 	[ "$wait_seconds" = 0 ] || echo "vrouter: still running: $p" >&2
 done
+if [ "$hold" = 1 ]; then
+	# As pid 1 this shell gets only the signals it handles: these end the router.
+	trap 'exit "$status"' INT TERM HUP
+	: > "$state/log/held"
+	while :; do sleep 1; done
+fi
 exit "$status"
