@@ -55,21 +55,6 @@ bool isSetting(const cJSON *member)
     return member->string && !isReplyField(member->string);
 }
 
-// Stores every setting of the request or, when the store fails half-way, puts back what
-// the earlier ones held (in reverse, so a key named twice gets its first value back).
-bool storeAll(cJSON *const *settings, const char **before, int count)
-{
-    for (int i = 0; i < count; ++i) {
-        before[i] = nvram_bufget(qavo::kRouterSection, settings[i]->string); // stays valid: the store keeps it
-        if (nvram_bufset(qavo::kRouterSection, settings[i]->string, settings[i]->valuestring) != 0) {
-            while (i-- > 0)
-                nvram_bufset(qavo::kRouterSection, settings[i]->string, before[i]);
-            return false;
-        }
-    }
-    return true;
-}
-
 void setcfg(mosquitto *client, const char *topic, cJSON *request)
 {
     // The whole request is checked before anything is stored.
@@ -104,6 +89,19 @@ void setcfg(mosquitto *client, const char *topic, cJSON *request)
 }
 
 } // namespace
+
+bool storeAll(cJSON *const *settings, const char **before, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        before[i] = nvram_bufget(qavo::kRouterSection, settings[i]->string); // stays valid: the store keeps it
+        if (nvram_bufset(qavo::kRouterSection, settings[i]->string, settings[i]->valuestring) != 0) {
+            while (i-- > 0)
+                nvram_bufset(qavo::kRouterSection, settings[i]->string, before[i]);
+            return false;
+        }
+    }
+    return true;
+}
 
 void answer(mosquitto *client, const char *topic, const char *module, const char *payload, size_t length)
 {

@@ -4,8 +4,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 #include "lib/settings.h"
+#include "messaging/qavo_sub/modules.h"
 #include "messaging/qavo_sub/page_fields.h"
 #include "nvram.h"
 #include "qavo/files.h"
@@ -90,7 +92,7 @@ void save(mosquitto *client, const char *topic, const Page &page, cJSON *request
 {
     cJSON *fields = cJSON_CreateObject();
     char firstRefusal[192] = "";
-    const cJSON *member;
+    cJSON *member;
     cJSON_ArrayForEach(member, request)
     {
         char message[192];
@@ -99,16 +101,21 @@ void save(mosquitto *client, const char *topic, const Page &page, cJSON *request
             snprintf(firstRefusal, sizeof firstRefusal, "%s", refusal);
         cJSON_AddStringToObject(fields, member->string, refusal ? refusal : "saved");
     }
+    // Room for each field named twice; a request naming more stores nothing.
+    cJSON *settings[2 * kMaxPageFields];
+    const char *before[2 * kMaxPageFields];
+    int count = 0;
+    cJSON_ArrayForEach(member, request)
+    {
+        if (count == static_cast<int>(std::size(settings)))
+            snprintf(firstRefusal, sizeof firstRefusal, "the request names too many settings");
+        else
+            settings[count++] = member;
+    }
     bool stored = !firstRefusal[0];
-    if (stored) {
-        cJSON_ArrayForEach(member, request)
-        {
-            if (nvram_bufset(qavo::kRouterSection, member->string, member->valuestring) != 0)
-                stored = false;
-        }
-        stored = stored && nvram_commit(qavo::kRouterSection) == 0;
-        if (!stored)
-            snprintf(firstRefusal, sizeof firstRefusal, "the store did not take the settings");
+    if (stored && !(storeAll(settings, before, count) && nvram_commit(qavo::kRouterSection) == 0)) {
+        stored = false;
+        snprintf(firstRefusal, sizeof firstRefusal, "the store did not take the settings; nothing was changed");
     }
     if (!stored) {
         // Nothing counts as saved when one member was refused.

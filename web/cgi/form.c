@@ -1,5 +1,6 @@
 #include "form.h"
 
+#include <ctype.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -25,13 +26,9 @@ static void put(struct out *out, const char *bytes, size_t count)
 
 static int hexValue(char c)
 {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
+    static const char digits[] = "0123456789abcdef";
+    const char *at = c ? strchr(digits, tolower((unsigned char)c)) : NULL;
+    return at ? (int)(at - digits) : -1;
 }
 
 /* Decodes form[*at] up to the next stop character (or end) into one byte each call;
