@@ -20,7 +20,7 @@ exec "$src/sim/vrouter" --stage "$build/stage" --tools "$build/sim" --wan-provid
 	sleep 1
 	address=$(nvram_get 2860 lan_ipaddr)
 	echo "== in Chromium"
-	NODE_PATH='"$build"'/browser/node_modules node '"$src"'/bench/web_front_end.js "$address" '"$src"'/sim/chromium.flags 9
+	env -u LD_PRELOAD NODE_PATH='"$build"'/browser/node_modules node '"$src"'/bench/web_front_end.js "$address" '"$src"'/sim/chromium.flags 9
 	echo "== the CGI program against a bare qavo_webreq (hyperfine, medians)"
 	env="env REMOTE_USER=admin HTTP_HOST=$address HTTP_ORIGIN=http://$address LD_LIBRARY_PATH=/.vrouter/stage/lib"
 	cgi=/etc_ro/web/cgi-bin/qavo.cgi
