@@ -25,7 +25,7 @@ exec "$src/sim/vrouter" --stage "$build/stage" --tools "$build/sim" --wan-provid
 	env="env REMOTE_USER=admin HTTP_HOST=$address HTTP_ORIGIN=http://$address LD_LIBRARY_PATH=/.vrouter/stage/lib"
 	cgi=/etc_ro/web/cgi-bin/qavo.cgi
 	printf "page=lan&HostName=bench" > /tmp/save.form
-	hyperfine --warmup 5 --runs 100 --export-json /tmp/load.json \
+	hyperfine -N --warmup 5 --runs 100 --export-json /tmp/load.json \
 		"$env REQUEST_METHOD=GET QUERY_STRING=page=lan $cgi" "$env qavo_webreq lan {}" > /dev/null 2>&1
 	hyperfine --warmup 2 --runs 20 --export-json /tmp/save.json \
 		"$env REQUEST_METHOD=POST CONTENT_TYPE=application/x-www-form-urlencoded CONTENT_LENGTH=23 $cgi < /tmp/save.form" "$env qavo_webreq lan {\\\"HostName\\\":\\\"bench\\\"}" > /dev/null 2>&1
