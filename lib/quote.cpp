@@ -83,11 +83,17 @@ bool pppdPlain(char c)
 
 } // namespace
 
-bool accept(const Value &value)
+const char *whyRefused(const Value &value)
 {
     const char *why = refusal(value);
     if (!why && !isFreeText(value.kind) && !value.text.empty() && value.text[0] == '-')
         why = "begins with '-'";
+    return why;
+}
+
+bool accept(const Value &value)
+{
+    const char *why = whyRefused(value);
     if (!why)
         return true;
     fprintf(stderr, "Error: setting %s %s; refused\n", value.name, why);

@@ -126,6 +126,8 @@ inline Value integer(long n)
     return {"number", {}, Kind::Integer, n};
 }
 
+// Why a value fails its kind ("is not an IPv4 address"...), or nullptr when it passes.
+QAVO_API const char *whyRefused(const Value &value);
 // Checks a value against its kind; prints the refusal on standard error when it fails.
 QAVO_API bool accept(const Value &value);
 

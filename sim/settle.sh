@@ -4,7 +4,7 @@
 # daemons below are left), and the shell log has not grown for a second.
 
 settle_daemons=" syslogd klogd qv_broker qavo_sub udhcpd udhcpc pppd pppoecd xl2tpd lld2d
-	rt2860apd p910nd smbd nmbd dnsmasq igmpproxy miniupnpd radvd ntpd crond telnetd "
+	rt2860apd p910nd smbd nmbd dnsmasq igmpproxy miniupnpd radvd ntpd crond telnetd httpd "
 settle_log_size=-1
 settle_quiet_since=0
 

@@ -106,6 +106,14 @@ make_inner() {
 	for n in "${standins[@]}"; do
 		ln -s ../tools/standin "$root$inner/bin/$n"
 	done
+	if [ "$web" = 1 ]; then
+		# The platform's network script starts the router's web server: internet.sh is
+		# recorded as a stand-in (under its own name), then starts the web front end.
+		mkdir "$root$inner/bin/recorded"
+		ln -s ../../tools/standin "$root$inner/bin/recorded/internet.sh"
+		rm "$root$inner/bin/internet.sh"
+		cp "$(dirname "${BASH_SOURCE[0]}")/internet-web.sh" "$root$inner/bin/internet.sh"
+	fi
 	local applets
 	applets=" $(/bin/busybox --list | tr '\n' ' ') "
 	for n in $applets; do
@@ -315,4 +323,10 @@ for p in "${procs[@]}"; do
 	echo "$p" >> "$state/log/processes"
 	[ "$wait_seconds" = 0 ] || echo "vrouter: still running: $p" >&2
 done
+if [ "$hold" = 1 ]; then
+	# As pid 1 this shell gets only the signals it handles: these end the router.
+	trap 'exit "$status"' INT TERM HUP
+	: > "$state/log/held"
+	while :; do sleep 1; done
+fi
 exit "$status"
