@@ -32,8 +32,10 @@ board_inputs="scripts/emulated-router.sh scripts/private-apt.sh scripts/build-di
   sim/emulated/provider-tunnels.sh sim/emulated/udhcpc-dial.sh
   sim/emulated/gpio_cuse.c sim/emulated/gpio_probe.c
   sim/udhcpc.sh sim/udhcpc-h sim/usb-report sim/led-requests.awk
-  sim/shlog.c sim/standin.c sim/logline.c sim/logline.h bench/peak_rss.c"
+  sim/shlog.c sim/standin.c sim/logline.c sim/logline.h bench/peak_rss.c
+  sim/common/standins sim/common/standins.sh"
 . scripts/private-apt.sh
+. sim/common/standins.sh
 . scripts/build-dirs.sh
 top=$emulated_dir
 install_tree=$top/firmware
@@ -137,12 +139,6 @@ add_libraries() {
 # with the kernel's L2TP (l2tp_ppp) pppd refuses the tty option "lock" of the L2TP
 # options file.
 modules="veth 8021q bridge tun loop block2mtd ppp_generic ppp_async pppoe usb-storage ehci-pci vfat nls_cp437 nls_iso8859-1 nls_ascii ext4 crc32c_generic cuse ppp_mppe"
-# The router's programs from outside this project (the radio tools, the vendor's
-# scripts, the daemons the image lacks yet).
-standins="iwpriv mii_mgr iwconfig gpio reboot internet.sh ntp.sh mon.sh nat.sh
-  config-dnsmasq.sh radvd.sh miniupnpd.sh config-igmpproxy.sh automount.sh usbmemdrop.sh
-  storage.sh rt2860apd lld2d pppd pppoecd xl2tpd p910nd smbd nmbd qavo_sub
-  ombix_wificonfig ombix_firewallconfig ombix_networkconfig ombix_usbconfig klogd"
 copy_modules() {
 	dep=$pool/lib/modules/$version/modules.dep
 	for m in $modules; do
@@ -195,7 +191,8 @@ rm -rf "$root/include" "$root/lib/pkgconfig" "$root/lib/cmake" "$root"/lib/*.a
 mkdir -p "$root/bin" "$root/sbin" "$root/usr/bin" "$root/usr/sbin" "$root/proc" "$root/sys" \
 	"$root/dev" "$root/tmp" "$root/var" "$root/run" "$root/etc" "$root/mnt" "$root/media"
 cp "$pool/bin/busybox" "$root/bin/busybox"
-for applet in $(qemu-mipsel-static "$pool/bin/busybox" --list-full 2>/dev/null || true); do
+applets=$(qemu-mipsel-static "$pool/bin/busybox" --list-full 2>/dev/null || true)
+for applet in $applets; do
 	[ -e "$root/$applet" ] || ln -s /bin/busybox "$root/$applet"
 done
 [ -e "$root/bin/sh" ] || fail "BusyBox lists no applets (qemu-mipsel-static missing?)"
@@ -257,24 +254,21 @@ printf 'root:x:0:0:root:/root:/bin/sh\nnobody:x:65534:65534:nobody:/nonexistent:
 printf 'root:x:0:\nnogroup:x:65534:\n' >"$root/etc/group"
 # The router's own programs that the image does not have yet are the virtual router's
 # recording stand-ins (sim/standin.c, log in /.vrouter/log/standin.log), last in PATH;
-# those named like BusyBox applets lose the applet and get a shell function, as ash
-# runs its applets before PATH.
+# those named like BusyBox applets lose the applet and get a shell function in the
+# prelude, as ash runs its applets before PATH.
 mipsel-linux-gnu-gcc -Os -Wall -o "$root/.vrouter/standin" sim/standin.c sim/logline.c
 mipsel-linux-gnu-strip "$root/.vrouter/standin"
-{
-	echo 'sh() { /bin/sh "$@"; }'
-	echo 'udhcpc() { /.vrouter/bin/udhcpc "$@"; }'
-	for name in $standins; do
-		[ -z "$(find "$root/bin" "$root/sbin" "$root/usr/bin" "$root/usr/sbin" -name "$name" ! -lname /bin/busybox)" ] || continue
-		ln -s ../standin "$root/.vrouter/bin/$name"
-		for dir in bin sbin usr/bin usr/sbin; do
-			if [ -L "$root/$dir/$name" ]; then
-				rm "$root/$dir/$name"
-				echo "$name() { /.vrouter/bin/$name \"\$@\"; }"
-			fi
-		done
+installed=""
+for name in $(standin_names sim/common/standins); do
+	[ -z "$(find "$root/bin" "$root/sbin" "$root/usr/bin" "$root/usr/sbin" -name "$name" ! -lname /bin/busybox)" ] || continue
+	ln -s ../standin "$root/.vrouter/bin/$name"
+	for dir in bin sbin usr/bin usr/sbin; do
+		[ ! -L "$root/$dir/$name" ] || rm "$root/$dir/$name"
 	done
-} >"$root/.vrouter/sh-prelude"
+	installed="$installed $name"
+done
+# shellcheck disable=SC2086 # one argument per name
+sh_prelude "$(echo "$applets" | sed 's|.*/||')" $installed >"$root/.vrouter/sh-prelude"
 # iwpriv's EEPROM commands work on the Factory partition (sim/emulated/iwpriv); its calls
 # are still recorded by the stand-in, kept under /.vrouter/recorded.
 mkdir -p "$root/.vrouter/recorded"

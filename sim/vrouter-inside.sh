@@ -8,18 +8,15 @@ set -euo pipefail
 source "$1"
 # shellcheck source=sim/wan-provider.sh
 source "$(dirname "${BASH_SOURCE[0]}")/wan-provider.sh"
+# shellcheck source=sim/common/standins.sh
+source "$(dirname "${BASH_SOURCE[0]}")/common/standins.sh"
 # shellcheck source=sim/settle.sh
 source "$(dirname "${BASH_SOURCE[0]}")/settle.sh"
 
 say() { [ "$verbose" = 0 ] || echo "vrouter: $*" >&2; }
 die() { echo "vrouter: $*" >&2; exit 125; }
 
-standins=(iwpriv mii_mgr iwconfig gpio reboot internet.sh ntp.sh mon.sh nat.sh
-	config-dnsmasq.sh radvd.sh miniupnpd.sh config-igmpproxy.sh automount.sh
-	usbmemdrop.sh storage.sh rt2860apd lld2d pppd pppoecd xl2tpd p910nd smbd nmbd
-	qv_broker qavo_sub ombix_wificonfig ombix_firewallconfig ombix_networkconfig
-	ombix_usbconfig klogd)
-# klogd is a stand-in too: BusyBox klogd would drain the host kernel's log.
+mapfile -t standins < <(standin_names "$(dirname "${BASH_SOURCE[0]}")/common/standins")
 # Applets left out: "sh" so that every shell goes through the logging /bin/sh.
 busybox_skip=" sh "
 
@@ -107,18 +104,11 @@ make_inner() {
 		ln -s ../tools/standin "$root$inner/bin/$n"
 	done
 	local applets
-	applets=" $(/bin/busybox --list | tr '\n' ' ') "
+	applets=$(/bin/busybox --list)
 	for n in $applets; do
 		[[ $busybox_skip == *" $n "* ]] || ln -s /bin/busybox "$root$inner/busybox/$n"
 	done
-	# ash prefers its applets to PATH: functions route those names to the
-	# logging shell and to the stand-ins (see shlog.c).
-	{
-		echo 'sh() { /bin/sh "$@"; }'
-		for n in "${standins[@]}"; do
-			[[ $applets != *" $n "* ]] || echo "$n() { $inner/bin/$n \"\$@\"; }"
-		done
-	} > "$root$inner/sh-prelude"
+	sh_prelude "$applets" "${standins[@]}" > "$root$inner/sh-prelude"
 }
 
 # lo; br0 (no address, ra0's MAC); eth2.2 = veth to eth2.2p with the WAN test address;

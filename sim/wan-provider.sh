@@ -16,7 +16,6 @@ wan_provider_prepare_root() {
 	cp "$sim/udhcpc.sh" "$extra/udhcpc.sh"
 	mount -t overlay vrouter-sbin -o "lowerdir=$extra:/usr/sbin" "$root/usr/sbin"
 	cp "$sim/udhcpc-h" "$root$inner/bin/udhcpc"
-	echo "udhcpc() { $inner/bin/udhcpc \"\$@\"; }" >> "$root$inner/sh-prelude"
 }
 
 # After the switch of root (ip netns needs the router's own /run).
