@@ -240,7 +240,7 @@ list_processes() {
 	procs=()
 	for d in "$procdir"/[0-9]*; do
 		pid=${d##*/}
-		if [ "$pid" = 1 ] || [ "$pid" = "$store_pid" ] || [ "$pid" = "$wan_provider_pid" ]; then continue; fi
+		if [ "$pid" = 1 ] || [ "$pid" = "$store_pid" ] || [ "$pid" = "$provider_dhcp_pid" ]; then continue; fi
 		read -r stat 2> /dev/null < "$d/stat" || continue
 		rest=${stat##*) }
 		[ "${rest%% *}" != Z ] || continue

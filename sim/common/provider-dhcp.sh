@@ -1,0 +1,41 @@
+# shellcheck shell=sh
+# The WAN provider's DHCP side, the same on both routers; sourced by the virtual
+# router's sim/wan-provider.sh and by the board's /init (sim/emulated/init).
+#   provider_dhcp_start IP PEER DIR LOG
+#       moves PEER, the far end of the router's WAN port, into a new network namespace
+#       "provider" as 10.0.2.2/24 and runs BusyBox udhcpd there, which hands out
+#       10.0.2.100-110 with itself as router and name server; IP is the iproute2 "ip"
+#       to use, DIR holds udhcpd's configuration, leases and pid, LOG its output.
+#       Sets provider_dhcp_pid.
+#   provider_dhcp_leases DIR
+#       the leases handed out (udhcpd writes them on SIGUSR1), each line indented.
+
+provider_dhcp_pid=""
+
+provider_dhcp_start() {
+	mkdir -p "$3"
+	"$1" netns add provider
+	"$1" link set "$2" netns provider
+	"$1" -n provider link set lo up
+	"$1" -n provider addr add 10.0.2.2/24 dev "$2"
+	"$1" -n provider link set "$2" up
+	cat >"$3/udhcpd.conf" <<-CONF
+	start 10.0.2.100
+	end 10.0.2.110
+	interface $2
+	option subnet 255.255.255.0
+	option router 10.0.2.2
+	option dns 10.0.2.2
+	option lease 600
+	lease_file $3/udhcpd.leases
+	pidfile $3/udhcpd.pid
+	CONF
+	: >"$3/udhcpd.leases"
+	"$1" netns exec provider busybox udhcpd -f "$3/udhcpd.conf" >"$4" 2>&1 &
+	provider_dhcp_pid=$!
+}
+
+provider_dhcp_leases() {
+	kill -USR1 "$provider_dhcp_pid" 2>/dev/null && sleep 0.2
+	busybox dumpleases -f "$1/udhcpd.leases" 2>/dev/null | sed 's/^/  /'
+}
