@@ -10,8 +10,8 @@ source "$1"
 source "$(dirname "${BASH_SOURCE[0]}")/wan-provider.sh"
 # shellcheck source=sim/common/standins.sh
 source "$(dirname "${BASH_SOURCE[0]}")/common/standins.sh"
-# shellcheck source=sim/settle.sh
-source "$(dirname "${BASH_SOURCE[0]}")/settle.sh"
+# shellcheck source=sim/common/settle.sh
+source "$(dirname "${BASH_SOURCE[0]}")/common/settle.sh"
 
 say() { [ "$verbose" = 0 ] || echo "vrouter: $*" >&2; }
 die() { echo "vrouter: $*" >&2; exit 125; }
@@ -251,6 +251,9 @@ list_processes() {
 	done
 }
 
+# The names of the processes of "procs", one per line.
+process_names() { local p; for p in "${procs[@]}"; do p=${p#* }; echo "${p%% *}"; done; }
+
 now_us() { local t=$EPOCHREALTIME; echo $(( ${t/./} )); }
 
 wait_for_leftovers() {
@@ -260,7 +263,7 @@ wait_for_leftovers() {
 		list_processes
 		[ ${#procs[@]} -gt 0 ] || return 0
 		[ "$(now_us)" -lt "$deadline" ] || return 0
-		[ "$settle" = 0 ] || ! boot_settled || return 0
+		[ "$settle" = 0 ] || ! boot_settled "$(process_names)" "$state/log/sh.log" || return 0
 		sleep 0.05
 	done
 }
