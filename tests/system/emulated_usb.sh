@@ -13,12 +13,11 @@ source "$QAVO_SOURCE_DIR/sim/emulated/testlib.sh"
 emulated_need_image
 report=$("$QAVO_SOURCE_DIR/sim/emulated-router" --scenario usb-stick --out "$vr_runs/usb-stick" 2>&1)
 expect_eq "board printed its whole report" 0 "$?"
-section() { sed -n "/^--- $1/,/^---/p" <<<"$report" | sed '1d;$d'; }
-usb=$(section USB)
-usb_field() { sed -n "s|^ *$1: ||p" <<<"$usb" | head -n 1; }
+usb=$(report_section "$report" USB)
+usb_field() { report_field "$usb" " *$1"; }
 
-expect_eq "initqavo status" "exit 0" "$(sed -n 's/^initqavo: \([^,]*\),.*/\1/p' <<<"$report")"
-expect_eq "the WAN still came up" "default via 10.0.2.2 dev eth2.2" "$(sed -n 's/^default route: \(.*[^ ]\) *$/\1/p' <<<"$report")"
+expect_eq "initqavo status" "exit 0" "$(report_field "$report" initqavo | cut -d, -f1)"
+expect_eq "the WAN still came up" "default via 10.0.2.2 dev eth2.2" "$(report_field "$report" 'default route')"
 expect_eq "the stick's partitions in /proc/partitions" "sda sda1 sda2" "$(usb_field partitions)"
 expect_lines "USB partitions mounted, where and as what" "$(sed -n 's/^mount: //p' <<<"$usb")" <<'END'
 /dev/sda1 /media/sda1 vfat
@@ -48,7 +47,7 @@ END
 
 # The boot started both commands, and the "doMount" process (the one that asked for
 # the mounts) ran its whole sequence on the real disk.
-commands=$(section 'shell commands')
+commands=$(report_section "$report" 'shell commands')
 for line in "initqavo ombix_usbconfig mtk7620 init &" "initqavo ombix_usbconfig mtk7620 doMount &"; do
 	grep -qF " $line" <<<"$commands" || vr_fail "the boot did not run: $line"
 done
