@@ -10,6 +10,8 @@ source "$1"
 source "$(dirname "${BASH_SOURCE[0]}")/wan-provider.sh"
 # shellcheck source=sim/common/standins.sh
 source "$(dirname "${BASH_SOURCE[0]}")/common/standins.sh"
+# shellcheck source=sim/common/interfaces.sh
+source "$(dirname "${BASH_SOURCE[0]}")/common/interfaces.sh"
 # shellcheck source=sim/common/settle.sh
 source "$(dirname "${BASH_SOURCE[0]}")/common/settle.sh"
 
@@ -111,26 +113,12 @@ make_inner() {
 	sh_prelude "$applets" "${standins[@]}" > "$root$inner/sh-prelude"
 }
 
-# lo; br0 (no address, ra0's MAC); eth2.2 = veth to eth2.2p with the WAN test address;
-# ra0, apcli0, apclii0 = taps with the radio MACs, ra0 in br0.
+# The router's interfaces (sim/common/interfaces.sh); eth2.2 up with the WAN test address.
 make_network() {
-	ip link set lo up
-	ip link add name br0 type bridge
-	ip link set br0 address 00:0c:43:76:20:00
-	ip link set br0 up
-	ip link add name eth2.2 type veth peer name eth2.2p
-	ip link set eth2.2 address 00:0c:43:76:20:02
+	router_interfaces ip eth2.2p
 	ip addr add 10.0.2.15/24 dev eth2.2
 	ip link set eth2.2p up
 	ip link set eth2.2 up
-	local tap name mac
-	for tap in ra0=00:0c:43:76:20:00 apcli0=00:0c:43:76:20:10 apclii0=00:0c:43:76:20:11; do
-		name=${tap%%=*} mac=${tap#*=}
-		ip tuntap add dev "$name" mode tap
-		ip link set "$name" address "$mac"
-		ip link set "$name" up
-	done
-	ip link set ra0 master br0
 }
 
 enter_root() {

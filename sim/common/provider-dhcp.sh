@@ -1,14 +1,10 @@
 # shellcheck shell=sh
-# The WAN provider's DHCP side, the same on both routers; sourced by the virtual
-# router's sim/wan-provider.sh and by the board's /init (sim/emulated/init).
-#   provider_dhcp_start IP PEER DIR LOG
-#       moves PEER, the far end of the router's WAN port, into a new network namespace
-#       "provider" as 10.0.2.2/24 and runs BusyBox udhcpd there, which hands out
-#       10.0.2.100-110 with itself as router and name server; IP is the iproute2 "ip"
-#       to use, DIR holds udhcpd's configuration, leases and pid, LOG its output.
-#       Sets provider_dhcp_pid.
-#   provider_dhcp_leases DIR
-#       the leases handed out (udhcpd writes them on SIGUSR1), each line indented.
+# The WAN provider's DHCP side on both routers.
+#   provider_dhcp_start IP PEER DIR LOG   PEER (the WAN port's far end) into a network
+#       namespace "provider" as 10.0.2.2/24, running BusyBox udhcpd: 10.0.2.100-110, itself
+#       as router and name server. IP: the iproute2 "ip"; DIR: udhcpd's files; LOG: its
+#       output. Sets provider_dhcp_pid.
+#   provider_dhcp_leases DIR   the leases handed out (written on SIGUSR1), indented
 
 provider_dhcp_pid=""
 

@@ -1,11 +1,8 @@
 # shellcheck shell=sh
-# When a boot has settled, the same rule on both routers (sourced by sim/vrouter-inside.sh
-# and the board's /init): none of the router's processes is a tool run, a shell or
-# anything else short-lived (only the daemons below are left), and the logging shell's
-# log has not grown for a second.
-#   boot_settled NAMES LOG   NAMES: the names of the router's processes, blank-separated;
-#                            LOG: the shell log. Called again and again (every 0.05 to
-#                            0.5 s), it notes the log's size and since when it is quiet.
+# When a boot has settled, on both routers: only the daemons below are left of the
+# router's processes and the shell log has not grown for a second.
+#   boot_settled NAMES LOG   NAMES: the router's processes' names; LOG: the shell log.
+#                            Called every 0.05 to 0.5 s; it keeps the log's last size.
 
 settle_daemons=" syslogd klogd qv_broker qavo_sub udhcpd udhcpc pppd pppoecd xl2tpd lld2d
 	rt2860apd p910nd smbd nmbd dnsmasq igmpproxy miniupnpd radvd ntpd crond telnetd
@@ -29,8 +26,7 @@ boot_settled() {
 	done
 	settle_size=$(wc -c <"$2" 2>/dev/null || echo 0)
 	if [ "$settle_size" != "$settle_log_size" ]; then
-		settle_log_size=$settle_size
-		settle_quiet_since=$(settle_now)
+		settle_log_size=$settle_size settle_quiet_since=$(settle_now)
 		return 1
 	fi
 	[ $(($(settle_now) - settle_quiet_since)) -ge 100 ]
