@@ -6,7 +6,7 @@
 
 settle_daemons=" syslogd klogd qv_broker qavo_sub udhcpd udhcpc pppd pppoecd xl2tpd lld2d
 	rt2860apd p910nd smbd nmbd dnsmasq igmpproxy miniupnpd radvd ntpd crond telnetd
-	pptp pptpgw pptpcm "
+	pptp pptpgw pptpcm httpd "
 settle_log_size=-1
 settle_quiet_since=0
 
