@@ -2,8 +2,7 @@
 
 #include <cstring>
 
-#include "lib/atomic_file.h"
-#include "lib/rooted_path.h"
+#include "lib/system.h"
 
 namespace qavo::storage {
 namespace {
@@ -116,7 +115,7 @@ bool mountPoint(const char *line, MountPoint &out)
     return true;
 }
 
-PartitionTable::PartitionTable() : file_(openRooted("/proc/partitions", "re"))
+PartitionTable::PartitionTable() : file_(sys::openFile("/proc/partitions", "re"))
 {
     if (!file_)
         perror("doMount: /proc/partitions");
@@ -139,30 +138,18 @@ bool PartitionTable::next(PartitionName &name)
     return false;
 }
 
-MediaMounts::MediaMounts() : file_(nullptr), piped_(AtomicFile::rootForTests() == nullptr)
+MediaMounts::MediaMounts() : output_("cat /proc/mounts | grep media")
 {
-    // Unit tests read the mount table of their private tree instead of the kernel's.
-    file_ = piped_ ? popen("cat /proc/mounts | grep media", "re") : openRooted("/proc/mounts", "re");
-    if (!file_)
+    if (!output_)
         perror("cannot read the mount list");
-}
-
-MediaMounts::~MediaMounts()
-{
-    if (!file_)
-        return;
-    if (piped_)
-        pclose(file_);
-    else
-        fclose(file_);
 }
 
 bool MediaMounts::next(MountPoint &out)
 {
     char line[kLineSize];
     bool whole;
-    while (file_ && readLine(file_, line, whole)) {
-        // The same lines as the grep keeps (it ran already when the list is piped).
+    while (output_ && readLine(output_.get(), line, whole)) {
+        // The same lines as the grep keeps.
         if (whole && strstr(line, "media") != nullptr && mountPoint(line, out))
             return true;
     }

@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdio>
 
+#include "lib/system.h"
+
 namespace qavo::storage {
 
 // Longest partition name taken from /proc/partitions; longer names are skipped.
@@ -51,17 +53,13 @@ private:
 class MediaMounts {
 public:
     MediaMounts(); // starts "cat /proc/mounts | grep media"; a message when it cannot
-    ~MediaMounts();
-    MediaMounts(const MediaMounts &) = delete;
-    MediaMounts &operator=(const MediaMounts &) = delete;
 
-    bool opened() const { return file_ != nullptr; }
+    bool opened() const { return static_cast<bool>(output_); }
     // The next mount point; false at the end of the list.
     bool next(MountPoint &out);
 
 private:
-    FILE *file_;
-    bool piped_;
+    sys::CommandOutput output_;
 };
 
 enum class Mounted : unsigned char { Yes, No, Unknown };

@@ -7,8 +7,8 @@
 #include <unistd.h>
 
 #include "lib/atomic_file.h"
-#include "lib/rooted_path.h"
 #include "lib/settings.h"
+#include "lib/system.h"
 #include "qavo/runner.h"
 #include "usbconfig/handlers.h"
 #include "usbconfig/partition_list.h"
@@ -44,7 +44,7 @@ bool writeRecord(qavo::AtomicFile &file, std::string_view mountPoint)
     path[mountPoint.size()] = '\0';
     char rooted[600];
     struct statfs fs;
-    if (!qavo::rootedPath(path, rooted, sizeof rooted) || statfs(rooted, &fs) != 0) {
+    if (!qavo::sys::rootedPath(path, rooted, sizeof rooted) || statfs(rooted, &fs) != 0) {
         perror("statfs");
         return false;
     }

@@ -13,8 +13,8 @@
 #include <unistd.h>
 #include <vector>
 
-#include "lib/atomic_file.h"
 #include "lib/run_lock.h"
+#include "lib/system.h"
 #include "networkconfig/handlers.h"
 #include "tests/support/command_recorder.h"
 #include "tests/support/store_fixture.h"
@@ -45,7 +45,7 @@ protected:
         StoreTest::SetUp();
         files_ = std::make_unique<qavo::test::TempDir>("lan-commands");
         ASSERT_EQ(0, mkdir((*files_ / "etc").c_str(), 0755));
-        qavo::AtomicFile::setRootForTests(files_->path().c_str());
+        qavo::sys::setRootForTests(files_->path().c_str());
         for (auto [key, value] : {std::pair{"lan_ipaddr", "192.168.10.1"},
                                   {"lan_netmask", "255.255.255.0"},
                                   {"dhcpStart", "192.168.10.100"},
@@ -56,7 +56,7 @@ protected:
     }
     void TearDown() override
     {
-        qavo::AtomicFile::setRootForTests(nullptr);
+        qavo::sys::setRootForTests(nullptr);
         StoreTest::TearDown();
     }
 

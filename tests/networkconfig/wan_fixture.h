@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "lib/atomic_file.h"
+#include "lib/system.h"
 #include "networkconfig/wan.h"
 #include "tests/support/command_recorder.h"
 #include "tests/support/store_fixture.h"
@@ -27,11 +27,11 @@ protected:
         files_ = std::make_unique<qavo::test::TempDir>("wan-test");
         for (const char *dir : {"etc", "etc_ro/ppp/peers"})
             std::filesystem::create_directories(*files_ / dir);
-        qavo::AtomicFile::setRootForTests(files_->path().c_str());
+        qavo::sys::setRootForTests(files_->path().c_str());
     }
     void TearDown() override
     {
-        qavo::AtomicFile::setRootForTests(nullptr);
+        qavo::sys::setRootForTests(nullptr);
         StoreTest::TearDown();
     }
 

@@ -1,6 +1,8 @@
 // A private router tree for the USB tool's unit tests: the store, /proc/mounts,
 // /proc/partitions, /dev/lp0, /media and /tmp under a temporary root, and a recorder for
-// the commands. "echo N > /tmp/UsbFlag" writes the flag into the tree as the shell would.
+// the commands. "echo N > /tmp/UsbFlag" writes the flag into the tree as the shell would;
+// "cat /proc/mounts | grep media" prints the tree's mount list (all of it: the tool keeps
+// the "media" lines itself too), or cannot start when the tree has none.
 #ifndef QAVO_TESTS_USB_FIXTURE_H
 #define QAVO_TESTS_USB_FIXTURE_H
 
@@ -11,7 +13,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "lib/atomic_file.h"
+#include "lib/system.h"
 #include "tests/support/command_recorder.h"
 #include "tests/support/store_fixture.h"
 #include "tests/support/test_files.h"
@@ -27,7 +29,7 @@ protected:
         tree_ = std::make_unique<qavo::test::TempDir>("usb-tree");
         for (const char *dir : {"proc", "dev", "media", "tmp", "var"})
             ASSERT_EQ(0, mkdir((*tree_ / dir).c_str(), 0755)) << dir;
-        qavo::AtomicFile::setRootForTests(tree_->path().c_str());
+        qavo::sys::setRootForTests(tree_->path().c_str());
         for (const char *value : {"0", "1"}) {
             std::string command = std::string("echo ") + value + " > /tmp/UsbFlag";
             std::string flag = *tree_ / "tmp/UsbFlag";
@@ -36,6 +38,10 @@ protected:
                 return 0;
             });
         }
+        std::string mountList = *tree_ / "proc/mounts";
+        recorder_.answer("cat /proc/mounts | grep media", [mountList](const std::string &) {
+            return access(mountList.c_str(), F_OK) == 0 ? std::optional(qavo::test::readFile(mountList)) : std::nullopt;
+        });
         set("Led_usb", "13");
         set("Usb_gpio_classify", "0");
         set("PrinterSrvEnabled", "0");
@@ -43,7 +49,7 @@ protected:
     }
     void TearDown() override
     {
-        qavo::AtomicFile::setRootForTests(nullptr);
+        qavo::sys::setRootForTests(nullptr);
         StoreTest::TearDown();
     }
 
