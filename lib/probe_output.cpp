@@ -5,6 +5,8 @@
 #include <fcntl.h>
 #include <sys/file.h>
 
+#include "lib/system.h"
+
 namespace qavo::probe {
 namespace {
 
@@ -66,7 +68,7 @@ ProbeLock::ProbeLock(const char *path)
     char lockPath[128];
     if (snprintf(lockPath, sizeof lockPath, "%s.lock", path) >= static_cast<int>(sizeof lockPath))
         return;
-    lock_.reset(open(lockPath, O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+    lock_.reset(sys::openDescriptor(lockPath, O_RDWR | O_CREAT | O_CLOEXEC, 0600));
     if (!lock_)
         return;
     while (flock(lock_.get(), LOCK_EX) != 0 && errno == EINTR) {
@@ -75,7 +77,7 @@ ProbeLock::ProbeLock(const char *path)
 
 Verdict readOutput(const char *path, Verdict read(FILE *))
 {
-    File output(fopen(path, "re"));
+    File output(sys::openFile(path, "re"));
     return output ? read(output.get()) : Verdict::NoFile;
 }
 
