@@ -17,6 +17,7 @@
 #include "init/factory_steps.h"
 #include "lib/command.h"
 #include "lib/holders.h"
+#include "lib/system.h"
 #include "qavo/files.h"
 #include "qavo/runner.h"
 
@@ -121,7 +122,7 @@ int fixDefaultMac()
 {
     QavoSystem("iwpriv ra0 e2p >/tmp/e2p", 0);
     char dump[qavo::eeprom::kDumpSize] = {};
-    if (qavo::File file{fopen("/tmp/e2p", "re")})
+    if (qavo::File file{qavo::sys::openFile("/tmp/e2p", "re")})
         readAllStrSized(dump, sizeof dump, file.get()); // a longer dump keeps its first 4095 bytes
     return qavo::factory::repairFromDump(dump, 5);
 }
