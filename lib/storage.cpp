@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "lib/command.h"
 #include "lib/system.h"
 
 namespace qavo::storage {
@@ -53,6 +54,21 @@ bool word(const char *line, int index, const char **start, size_t *length)
 bool isOctal(char c)
 {
     return c >= '0' && c <= '7';
+}
+
+enum class Mounted : unsigned char { Yes, No, Unknown };
+
+Mounted partitionMounted(const char *name)
+{
+    MediaMounts mounts;
+    if (!mounts.opened())
+        return Mounted::Unknown;
+    MountPoint point;
+    while (mounts.next(point)) {
+        if (strstr(point, name) != nullptr)
+            return Mounted::Yes;
+    }
+    return Mounted::No;
 }
 
 // How much of an over-long word a message shows.
@@ -156,17 +172,19 @@ bool MediaMounts::next(MountPoint &out)
     return false;
 }
 
-Mounted partitionMounted(const char *name)
+bool mountUnmounted(bool (*isCandidate)(const char *name))
 {
-    MediaMounts mounts;
-    if (!mounts.opened())
-        return Mounted::Unknown;
-    MountPoint point;
-    while (mounts.next(point)) {
-        if (strstr(point, name) != nullptr)
-            return Mounted::Yes;
+    PartitionTable partitions;
+    bool candidateSeen = false;
+    PartitionName name;
+    while (partitions.next(name)) {
+        if (!isCandidate(name))
+            continue;
+        candidateSeen = true;
+        if (partitionMounted(name) == Mounted::No)
+            runCommand<kCommandSize>(1, "automount.sh %s nosig", {quote::text("partition name", name)});
     }
-    return Mounted::No;
+    return candidateSeen;
 }
 
 } // namespace qavo::storage

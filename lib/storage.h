@@ -62,12 +62,13 @@ private:
     sys::CommandOutput output_;
 };
 
-enum class Mounted : unsigned char { Yes, No, Unknown };
-
-// Whether the partition counts as mounted: its name occurs anywhere inside a mount point
-// under /media (so sda1 counts as mounted at /media/sda10). Unknown when the mount list
-// cannot be read; each tool decides what that means.
-Mounted partitionMounted(const char *name);
+// Both tools' "doMount" loop: runs "automount.sh <name> nosig" for each partition of the
+// table that isCandidate accepts and that is not mounted. A partition counts as mounted
+// when its name occurs anywhere inside a mount point under /media (so sda1 counts as
+// mounted at /media/sda10). When the mount list cannot be read the partition is left
+// alone: mounting it again could stack a second mount on the first. True when a
+// candidate was seen.
+bool mountUnmounted(bool (*isCandidate)(const char *name));
 
 } // namespace qavo::storage
 
