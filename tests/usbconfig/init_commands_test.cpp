@@ -25,12 +25,7 @@ protected:
     }
     Lines doMount(const std::string &partitionNames)
     {
-        std::string table = "major minor  #blocks  name\n\n";
-        for (size_t start = 0, end; start < partitionNames.size(); start = end + 1) {
-            end = std::min(partitionNames.find(' ', start), partitionNames.size());
-            table += "   8        1    7812500 " + partitionNames.substr(start, end - start) + "\n";
-        }
-        file("proc/partitions", table);
+        file("proc/partitions", qavo::test::partitionTable(partitionNames));
         return run(ombix_usbconfig_init_mount);
     }
     Lines run(int (*handler)(int, char *))
@@ -75,6 +70,7 @@ TEST_F(UsbInit, TwoPartitionsInMountOrder)
                       kServices}),
               init());
     EXPECT_EQ("/media/sdb1?/media/sda1?", stored("UsbFisrtPart"));
+    EXPECT_EQ(Lines{"cat /proc/mounts | grep media"}, recorder_.reads()); // the production read
     EXPECT_EQ("get the first partition: /media/sdb1\nget the first partition: /media/sda1\n", stderr_);
     std::string info = read("var/usbinfo");
     ASSERT_EQ(2, std::count(info.begin(), info.end(), '#')) << info;
@@ -231,14 +227,15 @@ TEST_F(UsbInit, DoMountMountsWhatIsNotMountedThenDoesTheInitWork)
         Lines mounted;
         Lines mountCommands;
         bool initRuns;
+        long reads; // of the mount list: one per candidate, one for the init work
     } cases[] = {
-        {"sdb", {}, {}, false},                   // a whole disk only
-        {"mtdblock0 sda0 hda1", {}, {}, false},   // nothing of ours
-        {"sda sda1", {"/media/sda10"}, {}, true}, // substring match
-        {"sda1 sdb1", {}, {"automount.sh sda1 nosig", "automount.sh sdb1 nosig"}, true},
-        {"mmcblk0 mmcblk0p1", {}, {"automount.sh mmcblk0 nosig", "automount.sh mmcblk0p1 nosig"}, true},
-        {"mmcblk0 mmcblk0p1", {"/media/mmcblk0p1"}, {}, true}, // the card's name is inside it too
-        {"sdc1$(reboot)", {}, {"automount.sh 'sdc1$(reboot)' nosig"}, true},
+        {"sdb", {}, {}, false, 0},                   // a whole disk only
+        {"mtdblock0 sda0 hda1", {}, {}, false, 0},   // nothing of ours
+        {"sda sda1", {"/media/sda10"}, {}, true, 2}, // substring match
+        {"sda1 sdb1", {}, {"automount.sh sda1 nosig", "automount.sh sdb1 nosig"}, true, 3},
+        {"mmcblk0 mmcblk0p1", {}, {"automount.sh mmcblk0 nosig", "automount.sh mmcblk0p1 nosig"}, true, 3},
+        {"mmcblk0 mmcblk0p1", {"/media/mmcblk0p1"}, {}, true, 3}, // the card's name is inside it too
+        {"sdc1$(reboot)", {}, {"automount.sh 'sdc1$(reboot)' nosig"}, true, 2},
     };
     for (const Case &c : cases) {
         recorder_.clear();
@@ -249,6 +246,9 @@ TEST_F(UsbInit, DoMountMountsWhatIsNotMountedThenDoesTheInitWork)
             if (line.rfind("automount.sh", 0) == 0)
                 mountCommands.push_back(line);
         EXPECT_EQ(c.mountCommands, mountCommands) << c.partitions;
+        EXPECT_EQ(c.reads,
+                  std::count(recorder_.reads().begin(), recorder_.reads().end(), "cat /proc/mounts | grep media"))
+            << c.partitions;
         bool initRan = stdout_.find("Hotplug device init") != std::string::npos;
         EXPECT_EQ(c.initRuns, initRan) << c.partitions;
         if (!c.initRuns) {
