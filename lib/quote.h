@@ -27,8 +27,6 @@
 
 #include "qavo/api.h"
 
-// Exported from libqavo for the project's own programs (initqavo formats through it);
-// not part of the public C interface.
 namespace qavo::quote {
 
 enum class Syntax : unsigned char { Shell, Pppd, Plain, Xl2tpd };
@@ -110,13 +108,16 @@ inline Value integer(long n)
 }
 
 // Checks a value against its kind; prints the refusal on standard error when it fails.
-QAVO_API bool accept(const Value &value);
+bool accept(const Value &value);
 
 // Builds one text from several formats in a row, keeping track of the quotes the
 // literal parts open and close. Once a piece is refused the whole result is refused.
-class QAVO_API Builder {
+// The constructor and append are exported from libqavo (QAVO_API) for the project's own
+// programs: initqavo formats its commands through them. They are not part of the public
+// C interface.
+class Builder {
 public:
-    Builder(Syntax syntax, char *out, size_t size);
+    QAVO_API Builder(Syntax syntax, char *out, size_t size);
 
     template <size_t N>
     bool add(const char (&format)[N], std::initializer_list<Value> values = {})
@@ -131,7 +132,7 @@ public:
 private:
     enum class Quote : unsigned char { None, Single, Double };
 
-    bool append(const char *format, std::initializer_list<Value> values);
+    QAVO_API bool append(const char *format, std::initializer_list<Value> values);
     void literal(char c);
     void emit(const Value &value);
     void emitShell(std::string_view v);

@@ -12,6 +12,8 @@
 #include <cstdio>
 #include <sys/types.h>
 
+#include "qavo/api.h"
+
 namespace qavo::sys {
 
 // How command lines reach a shell.
@@ -58,7 +60,8 @@ void setRootForTests(const char *root);
 bool rootedPath(const char *path, char *out, size_t size);
 
 // fopen and open of the rooted path; nullptr / -1 (errno ENAMETOOLONG) when it is too long.
-FILE *openFile(const char *path, const char *mode);
+// openFile is exported from libqavo (QAVO_API) for initqavo, not for other programs.
+QAVO_API FILE *openFile(const char *path, const char *mode);
 int openDescriptor(const char *path, int flags, mode_t mode = 0);
 
 } // namespace qavo::sys
