@@ -14,6 +14,8 @@
 //   Xl2tpd ("key = value" line) copied; a control character, a ';' (which starts a
 //                               comment there) or a blank at either end (which the
 //                               daemon trims) refuses the value
+//   UsbInfo ("a?b?#" records)   copied; a control character, a '?' or a '#' (the
+//                               record's separators) refuses the value
 // Typed values (addresses, masks, MACs, MTUs, interface and host names, numbers) are
 // checked by strict parsers first; a value that fails, or a one-line value holding a
 // line break, is refused. A refused value, or a result that would not fit the buffer,
@@ -29,7 +31,7 @@
 
 namespace qavo::quote {
 
-enum class Syntax : unsigned char { Shell, Pppd, Plain, Xl2tpd };
+enum class Syntax : unsigned char { Shell, Pppd, Plain, Xl2tpd, UsbInfo };
 
 enum class Kind : unsigned char {
     Text,       // anything; quoted as needed

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "lib/atomic_file.h"
+#include "lib/quote.h"
 #include "lib/settings.h"
 #include "lib/system.h"
 #include "qavo/runner.h"
@@ -79,17 +80,16 @@ UsbSizes sizesOf(const struct statfs &fs)
 
 bool formatUsbRecord(std::string_view name, const UsbSizes &sizes, char *out, size_t size)
 {
-    for (char c : name) {
-        if (c == '?' || c == '#' || static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
-            return false;
-    }
-    char total[kSizeTextSize], used[kSizeTextSize], free[kSizeTextSize];
+    namespace quote = qavo::quote;
+    char total[kSizeTextSize], used[kSizeTextSize], free[kSizeTextSize], share[kSizeTextSize];
     chform_size_usb(sizes.totalKib, total);
     chform_size_usb(sizes.usedKib, used);
     chform_size_usb(sizes.freeKib, free);
-    int length = snprintf(out, size, "%.*s?%s?%s?%s?%.1f%c?#", static_cast<int>(name.size()), name.data(), total, used,
-                          free, sizes.usedPercent, '%');
-    return length > 0 && static_cast<size_t>(length) < size;
+    snprintf(share, sizeof share, "%.1f%%", sizes.usedPercent);
+    quote::Builder record(quote::Syntax::UsbInfo, out, size);
+    return record.add("%s?%s?%s?%s?%s?#", {quote::text("partition name", name), quote::line("total size", total),
+                                           quote::line("used size", used), quote::line("free size", free),
+                                           quote::line("used share", share)});
 }
 
 } // namespace usbconfig
