@@ -25,7 +25,7 @@ protected:
     }
     Lines doMount(const std::string &partitionNames)
     {
-        file("proc/partitions", qavo::test::partitionTable(partitionNames));
+        file("/proc/partitions", qavo::test::partitionTable(partitionNames));
         return run(ombix_usbconfig_init_mount);
     }
     Lines run(int (*handler)(int, char *))
@@ -44,7 +44,7 @@ protected:
 
 TEST_F(UsbInit, NothingMountedClearsTheFlagAndLetsThePrinterDecideTheLed)
 {
-    file("var/usbinfo", "old");
+    file("/var/usbinfo", "old");
     set("UsbFisrtPart", "/media/sda1?");
     mounts({"/media/usb1", "/mnt/sda1"}); // neither is storage for this tool
     directory("media/usb1");
@@ -123,9 +123,9 @@ TEST_F(UsbInit, PrinterServerStartsOnlyForExactlyOne)
 
 TEST_F(UsbInit, CardScriptRunsAfterTheLedOnlyFromMemoryCards)
 {
-    file("media/sda1/init.sh", "reboot\n");
-    file("media/mmcblk0p1/init.sh", "echo card\n");
-    file("media/mmcblk1p1/init.sh", "echo second card\n");
+    file("/media/sda1/init.sh", "reboot\n");
+    file("/media/mmcblk0p1/init.sh", "echo card\n");
+    file("/media/mmcblk1p1/init.sh", "echo second card\n");
     directory("media/mmcblk0p2/init.sh"); // a directory of that name is no script
     struct Case {
         Lines mounted;
@@ -157,7 +157,7 @@ TEST_F(UsbInit, HostileMountPointsAreReadBackAndQuoted)
     // The kernel writes a blank as \040, a line break as \012, a backslash as \134.
     mounts({"/media/mmc\\040a';reboot;'", "/media/sdb1\\012x", "/media/sd\\134q"});
     directory("media/mmc a';reboot;'");
-    file("media/mmc a';reboot;'/init.sh", "");
+    file("/media/mmc a';reboot;'/init.sh", "");
     directory("media/sdb1\nx");
     directory("media/sd\\q");
     Lines commands = init();
