@@ -6,6 +6,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <memory>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -70,7 +71,7 @@ void removeStaleTemporaries(const char *path)
     int prefixLength = std::snprintf(prefix, sizeof prefix, "%s%s", name, kTemporaryInfix);
     if (prefixLength <= 0 || static_cast<std::size_t>(prefixLength) >= sizeof prefix)
         return;
-    Directory listing(opendir(directory));
+    std::unique_ptr<DIR, int (*)(DIR *)> listing(opendir(directory), closedir);
     if (!listing)
         return;
     int directoryFd = dirfd(listing.get());
