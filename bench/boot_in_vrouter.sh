@@ -1,4 +1,5 @@
 #!/bin/bash
+# shellcheck disable=SC2016 # the single-quoted code runs in the virtual router's shell
 # The whole boot (nvram_daemon, then initqavo) in the virtual router with the
 # no-op stand-ins: wall time beyond the boot's mandated one-second pause,
 # per shell command initqavo ran, against the bare cost of running the same

@@ -1,4 +1,5 @@
 #!/bin/bash
+# shellcheck disable=SC2016 # the single-quoted loop runs in the virtual router's shell
 # Footprint of what the router carries. A benchmark: prints figures, never fails on them.
 #
 #   bench/footprint.sh
@@ -26,7 +27,7 @@
 #    Target: at most 1.5 MiB for a tool run. Needs root; skipped otherwise.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-root=$PWD
+. scripts/build-dirs.sh
 ours="initqavo ombix_networkconfig ombix_usbconfig libqavo.so"
 budget_kib=256
 tree_budget_kib=320
@@ -36,11 +37,11 @@ echo "== Router build (mipsel, -Os, stripped)"
 scripts/mipsel-sysroot.sh
 cmake --preset mipsel >/dev/null
 cmake --build --preset mipsel -j2 >/dev/null
-image=build/mipsel/image
-symbols=build/mipsel/image-symbols
+image=$mipsel_build/image
+symbols=$mipsel_build/image-symbols
 rm -rf "$image" "$symbols"
-cmake --install build/mipsel --prefix "$image" --strip >/dev/null
-cmake --install build/mipsel --prefix "$symbols" >/dev/null
+cmake --install "$mipsel_build" --prefix "$image" --strip >/dev/null
+cmake --install "$mipsel_build" --prefix "$symbols" >/dev/null
 
 # Functions (by name, from the unstripped copy) holding FPU instructions.
 fpu_functions() {
@@ -106,9 +107,9 @@ if [ "$(id -u)" != 0 ]; then
 	exit 0
 fi
 cmake --build --preset default -j2 >/dev/null
-stage=$root/build/default/stage
-cmake --install build/default --prefix "$stage" >/dev/null
-bench=$root/build/default/bench
+stage=$host_build/stage
+cmake --install "$host_build" --prefix "$stage" >/dev/null
+bench=$host_build/bench
 preload=$bench/libbench_peak_rss.so
 state=$(mktemp -d /tmp/footprint.XXXXXX)
 trap 'rm -rf "$state"' EXIT

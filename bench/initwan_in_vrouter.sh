@@ -1,4 +1,5 @@
 #!/bin/bash
+# shellcheck disable=SC2016 # the single-quoted code runs in another shell
 # "initwan" in static mode in the virtual router with the no-op stand-ins: wall time
 # beyond the bring-up's prescribed 3 s pause, per shell command the tool ran, against
 # the bare cost of running the same commands by fork/exec/wait of the same shell in the

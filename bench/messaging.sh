@@ -1,4 +1,5 @@
 #!/bin/bash
+# shellcheck disable=SC2016 # the single-quoted code runs in the virtual router's shell
 # Messaging benchmarks inside the virtual router, against the real broker with the
 # example subscriber answering pelvanto/router/echo:
 #   - one exchange in one process: web_getData against a minimal libmosquitto client;
@@ -13,7 +14,9 @@
 # Run as root after building and staging:  bench/messaging.sh [build dir]
 set -eu
 src=$(cd "$(dirname "$0")/.." && pwd)
-build=$(cd "${1:-$src/build/default}" && pwd)
+build_dirs_source=$src
+source "$src/scripts/build-dirs.sh"
+build=$(cd "${1:-$host_build}" && pwd)
 exec "$src/sim/vrouter" --stage "$build/stage" --tools "$build/sim" --bind "$build" -- bash -c '
 	qv_broker -c /etc_ro/mosquitto.conf -d
 	for i in $(seq 50); do (exec 3<>/dev/tcp/127.0.0.1/1883) 2>/dev/null && break; sleep 0.1; done

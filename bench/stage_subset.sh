@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the virtual-router benchmarks. stage_subset STATE PROGRAM...: a stage in
 # STATE/stage holding only the programs named (and the libraries and /etc_ro of the full
 # stage), so every other program the measured one starts is the virtual router's no-op

@@ -4,8 +4,9 @@
 # them (scripts/router-libraries.sh, from Debian's sources), on the host too, never
 # Debian's packages (libmosquitto with libssl and libcrypto): the programs measured and
 # tested on the host are the ones the router gets. The router build finds them in its
-# sysroot (scripts/mipsel-sysroot.sh puts them there); the host build runs the script,
-# which does nothing when they are up to date, and copies what it built into its own
+# sysroot (scripts/mipsel-sysroot.sh puts them there). The host build asks the script
+# (which fetches and builds nothing when asked to check) where they are and whether they
+# are up to date, fails naming the command to run if not, and copies them into its own
 # binary tree: programs of the build tree find the libraries there, also inside the
 # virtual router, which sees the binary tree but not the rest of build/.
 if(CMAKE_CROSSCOMPILING)
@@ -15,11 +16,13 @@ if(CMAKE_CROSSCOMPILING)
   endif()
   set(qavo_router_libdir "${QAVO_MIPSEL_SYSROOT}/usr/lib/${CMAKE_LIBRARY_ARCHITECTURE}")
 else()
-  execute_process(COMMAND ${PROJECT_SOURCE_DIR}/scripts/router-libraries.sh host RESULT_VARIABLE rc)
+  execute_process(COMMAND ${PROJECT_SOURCE_DIR}/scripts/router-libraries.sh host --check
+    RESULT_VARIABLE rc OUTPUT_VARIABLE qavo_router_libs OUTPUT_STRIP_TRAILING_WHITESPACE)
   if(rc)
-    message(FATAL_ERROR "scripts/router-libraries.sh host failed (see its message above)")
+    message(FATAL_ERROR "The router's libmosquitto and cJSON for the host are not built "
+      "(message above): run scripts/router-libraries.sh host, which fetches Debian's sources")
   endif()
-  file(COPY "${PROJECT_SOURCE_DIR}/build/router-libs/host/"
+  file(COPY "${qavo_router_libs}/"
     DESTINATION "${PROJECT_BINARY_DIR}/router-libs" PATTERN .built EXCLUDE)
   set(qavo_router_libdir "${PROJECT_BINARY_DIR}/router-libs/lib")
   set(ENV{PKG_CONFIG_PATH} "${qavo_router_libdir}/pkgconfig:$ENV{PKG_CONFIG_PATH}")

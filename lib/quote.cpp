@@ -8,6 +8,16 @@
 namespace qavo::quote {
 namespace {
 
+// pppd keeps at most this many bytes of a user name or password.
+constexpr size_t kPppCredentialBytes = 255;
+
+const char *credentialRefusal(std::string_view v)
+{
+    if (v.find_first_of("\r\n") != std::string_view::npos)
+        return "holds a line break";
+    return v.size() > kPppCredentialBytes ? "is longer than the 255 bytes pppd keeps" : nullptr;
+}
+
 const char *refusal(const Value &value)
 {
     using namespace qavo::validate;
@@ -19,7 +29,11 @@ const char *refusal(const Value &value)
     case Kind::Line:
         return isOneLine(v) ? nullptr : "holds a line break or another control character";
     case Kind::Credential:
-        return v.find_first_of("\r\n") == std::string_view::npos ? nullptr : "holds a line break";
+        return credentialRefusal(v);
+    case Kind::Secret:
+        if (!v.empty() && v[0] == '@')
+            return "begins with '@', which makes pppd read the secret from the file it names";
+        return credentialRefusal(v);
     case Kind::Ipv4:
         return isIpv4(v) ? nullptr : "is not an IPv4 address";
     case Kind::InetAddr:
@@ -30,8 +44,12 @@ const char *refusal(const Value &value)
         return isEtherAddr(v) ? nullptr : "is not a MAC address";
     case Kind::Mac:
         return isMac(v) ? nullptr : "is not a MAC address";
+    case Kind::UnicastMac:
+        return isUnicastMac(v) ? nullptr : "is not a unicast MAC address (the kernel refuses it)";
     case Kind::Mtu:
         return isMtu(v) ? nullptr : "is not an MTU";
+    case Kind::PppMtu:
+        return isPppMtu(v) ? nullptr : "is not an MTU pppd takes (128 to 16384)";
     case Kind::IfName:
         return isIfName(v) ? nullptr : "is not an interface name";
     case Kind::HostName:
@@ -40,6 +58,13 @@ const char *refusal(const Value &value)
         return isDecimal(v) ? nullptr : "is not a decimal number";
     }
     return "has an unknown kind";
+}
+
+// Free texts may begin with '-'; typed values may not (they would read as an option).
+bool isFreeText(Kind kind)
+{
+    return kind == Kind::Integer || kind == Kind::Text || kind == Kind::Line || kind == Kind::Credential ||
+           kind == Kind::Secret;
 }
 
 // Characters that /bin/sh reads literally anywhere in a word.
@@ -61,8 +86,7 @@ bool pppdPlain(char c)
 bool accept(const Value &value)
 {
     const char *why = refusal(value);
-    if (!why && value.kind != Kind::Integer && value.kind != Kind::Text && value.kind != Kind::Line &&
-        value.kind != Kind::Credential && !value.text.empty() && value.text[0] == '-')
+    if (!why && !isFreeText(value.kind) && !value.text.empty() && value.text[0] == '-')
         why = "begins with '-'";
     if (!why)
         return true;
@@ -88,6 +112,7 @@ bool Builder::append(const char *format, std::initializer_list<Value> values)
         } else if (p[0] == '%' && p[1] == 's') {
             if (next == values.end()) {
                 fprintf(stderr, "Error: format \"%s\" has more slots than values; refused\n", format);
+                valueName_ = nullptr;
                 fail();
                 break;
             }
@@ -99,10 +124,17 @@ bool Builder::append(const char *format, std::initializer_list<Value> values)
     }
     if (ok_ && next != values.end()) {
         fprintf(stderr, "Error: format \"%s\" has fewer slots than values; refused\n", format);
+        valueName_ = nullptr;
         fail();
     }
     if (overflow_) {
-        fprintf(stderr, "Error: text from \"%s\" does not fit in %zu bytes; refused\n", format, size_);
+        // Named by the value that filled the buffer; the format only when no value did.
+        if (refusedName_)
+            fprintf(stderr, "Error: setting %s does not fit in %zu bytes with its text; refused\n", refusedName_,
+                    size_);
+        else
+            fprintf(stderr, "Error: text from \"%.*s\" does not fit in %zu bytes; refused\n",
+                    static_cast<int>(strcspn(format, "\r\n")), format, size_);
         overflow_ = false;
     }
     return ok_;
@@ -144,6 +176,7 @@ void Builder::literal(char c)
 
 void Builder::emit(const Value &value)
 {
+    valueName_ = value.name;
     if (!accept(value)) {
         fail();
         return;
@@ -284,6 +317,8 @@ void Builder::put(std::string_view s)
 
 void Builder::fail()
 {
+    if (ok_)
+        refusedName_ = valueName_;
     ok_ = false;
     length_ = 0;
     if (size_ > 0)

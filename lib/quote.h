@@ -36,13 +36,18 @@ enum class Syntax : unsigned char { Shell, Pppd, Plain, Xl2tpd, UsbInfo };
 enum class Kind : unsigned char {
     Text,       // anything; quoted as needed
     Line,       // anything without a control character
-    Credential, // anything without a line feed or carriage return (user names, passwords)
+    Credential, // user names and passwords: no line feed or carriage return, at most 255
+                // bytes (what pppd keeps)
+    Secret,     // a credential pppd reads from a secrets file, where a leading '@' would
+                // make it the name of a file to take the secret from
     Ipv4,
     InetAddr, // an IPv4 address in any form inet_aton reads (for files read that way)
     Netmask,
     Mac,
-    EtherAddr, // a MAC address in any form ether_aton reads
+    UnicastMac, // a MAC address the kernel gives an interface
+    EtherAddr,  // a MAC address in any form ether_aton reads
     Mtu,
+    PppMtu, // an MTU pppd takes
     IfName,
     HostName,
     Decimal, // unsigned decimal text
@@ -68,6 +73,10 @@ inline Value credential(const char *name, std::string_view v)
 {
     return {name, v, Kind::Credential, 0};
 }
+inline Value secret(const char *name, std::string_view v)
+{
+    return {name, v, Kind::Secret, 0};
+}
 inline Value ipv4(const char *name, std::string_view v)
 {
     return {name, v, Kind::Ipv4, 0};
@@ -87,6 +96,14 @@ inline Value etherAddr(const char *name, std::string_view v)
 inline Value mac(const char *name, std::string_view v)
 {
     return {name, v, Kind::Mac, 0};
+}
+inline Value unicastMac(const char *name, std::string_view v)
+{
+    return {name, v, Kind::UnicastMac, 0};
+}
+inline Value pppMtu(const char *name, std::string_view v)
+{
+    return {name, v, Kind::PppMtu, 0};
 }
 inline Value mtu(const char *name, std::string_view v)
 {
@@ -128,6 +145,9 @@ public:
     }
 
     bool ok() const { return ok_; }
+    // After a refusal: the name of the value that was refused or did not fit, or
+    // nullptr when the format itself was at fault.
+    const char *refusedName() const { return refusedName_; }
     const char *c_str() const { return out_; }
     size_t length() const { return length_; }
 
@@ -148,6 +168,8 @@ private:
     char *out_;
     size_t size_;
     size_t length_ = 0;
+    const char *valueName_ = nullptr; // the value being put, or the last one put
+    const char *refusedName_ = nullptr;
     Quote quote_ = Quote::None;
     bool escaped_ = false;
     bool ok_ = true;

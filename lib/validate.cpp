@@ -11,6 +11,10 @@ bool isHex(char c)
 {
     return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
+unsigned hexValue(char c)
+{
+    return isDigit(c) ? unsigned(c - '0') : unsigned((c | 0x20) - 'a' + 10);
+}
 bool isAlnum(char c)
 {
     return isDigit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
@@ -32,6 +36,13 @@ bool takeNumber(std::string_view &text, unsigned maxDigits, uint32_t &value)
     return true;
 }
 
+// The whole text is a decimal number from low to high, without leading zeros.
+bool isDecimalBetween(std::string_view text, uint32_t low, uint32_t high)
+{
+    uint32_t value;
+    return takeNumber(text, 5, value) && text.empty() && value >= low && value <= high;
+}
+
 // Reads one part of an address as inet_aton reads it: decimal, octal after a leading 0,
 // hexadecimal after 0x. False for no digits, a digit outside the base, or more than 32 bits.
 bool takeInetPart(std::string_view &text, uint64_t &value)
@@ -49,8 +60,7 @@ bool takeInetPart(std::string_view &text, uint64_t &value)
     size_t first = at;
     value = 0;
     for (; at < text.size() && isHex(text[at]); ++at) {
-        char c = text[at];
-        unsigned digit = isDigit(c) ? unsigned(c - '0') : unsigned((c | 0x20) - 'a' + 10);
+        unsigned digit = hexValue(text[at]);
         if (digit >= base)
             return false;
         value = value * base + digit;
@@ -146,10 +156,23 @@ bool isMac(std::string_view text)
     return true;
 }
 
+bool isUnicastMac(std::string_view text)
+{
+    if (!isMac(text))
+        return false;
+    bool multicast = (hexValue(text[1]) & 1) != 0; // the lowest bit of the first byte
+    bool zero = text.find_first_not_of("0:") == std::string_view::npos;
+    return !multicast && !zero;
+}
+
 bool isMtu(std::string_view text)
 {
-    uint32_t value;
-    return takeNumber(text, 5, value) && text.empty() && value >= 1 && value <= 65535;
+    return isDecimalBetween(text, 1, 65535);
+}
+
+bool isPppMtu(std::string_view text)
+{
+    return isDecimalBetween(text, 128, 16384);
 }
 
 bool isIfName(std::string_view text)

@@ -19,10 +19,14 @@ bool isInetAddr(std::string_view text);
 bool isNetmask(std::string_view text);
 // Six pairs of hex digits separated by ':'.
 bool isMac(std::string_view text);
+// A MAC address the kernel gives an interface: not multicast (broadcast included), not all zero.
+bool isUnicastMac(std::string_view text);
 // A MAC address as ether_aton reads it: six groups of one or two hex digits separated by ':'.
 bool isEtherAddr(std::string_view text);
 // Decimal 1 to 65535.
 bool isMtu(std::string_view text);
+// Decimal 128 to 16384: the MTUs pppd takes (it refuses its whole options file for another).
+bool isPppMtu(std::string_view text);
 // Kernel interface name: 1 to 15 characters of [A-Za-z0-9._:-], not beginning with '-'.
 bool isIfName(std::string_view text);
 // Host name: 1 to 64 characters of letters, digits, '-', '_' and '.', beginning with a letter or digit.

@@ -34,6 +34,9 @@ struct WanRun {
     char connectionMode[kConnectionModeSize] = {};
     char modeOption[kModeOptionSize] = {};
     bool refused = false; // a setting was refused: the bring-up reports failure
+    // The setting whose refusal cost a PPP file a line its daemon cannot work without;
+    // the daemon is then not started.
+    const char *stoppedBy = nullptr;
 
     // Formats the command in the 128-byte command buffer and runs it echoed; a refused
     // value or a line that does not fit runs nothing and marks the run refused.
@@ -68,7 +71,7 @@ struct WanRun {
 void pause(unsigned seconds);
 
 // Sets the WAN interface's MAC address: the cloned one when "macCloneEnabled" is 1 and
-// "macCloneMac" is a MAC address, otherwise the factory one (a refused clone falls back
+// "macCloneMac" is a unicast MAC address, otherwise the factory one (a refused clone falls back
 // to it with a message). Runs the interface down, address, up and 0.0.0.0 commands.
 void setWanMac(WanRun &run);
 
@@ -81,10 +84,15 @@ int bringUpPppoe(WanRun &run);
 int bringUpL2tp(WanRun &run);
 int bringUpPptp(WanRun &run);
 
+// "ifconfig <WAN> <address> netmask <netmask>", with " mtu <MTU>" when mtuKey is given;
+// a refused MTU leaves out only its part, so the WAN still gets its address.
+void setInterfaceAddress(WanRun &run, const char *addressKey, const char *netmaskKey, const char *mtuKey);
+
 // "udhcpc -i <WAN>  -s /sbin/udhcpc.sh ..." of the L2TP and PPTP DHCP variants.
 void startPlainDhcpClient(WanRun &run);
 
 // The PPP files, written whole or not at all; false when a file could not be written.
+// A refused value drops its line; one the daemon needs also sets stoppedBy.
 bool writePppoeOptions(WanRun &run);
 bool writeXl2tpdConfig(WanRun &run);
 bool writeL2tpOptions(WanRun &run);

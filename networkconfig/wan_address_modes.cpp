@@ -12,13 +12,29 @@ using qavo::setting;
 
 } // namespace
 
+void setInterfaceAddress(WanRun &run, const char *addressKey, const char *netmaskKey, const char *mtuKey)
+{
+    char line[qavo::kShortCommandSize];
+    q::Builder command(q::Syntax::Shell, line, sizeof line);
+    command.add("ifconfig %s %s netmask %s",
+                {q::ifname("WAN interface", run.ifname), q::ipv4(addressKey, setting(qavo::kRouterSection, addressKey)),
+                 q::netmask(netmaskKey, setting(qavo::kRouterSection, netmaskKey))});
+    if (mtuKey) {
+        const char *mtu = setting(qavo::kRouterSection, mtuKey);
+        if (q::accept(q::mtu(mtuKey, mtu)))
+            command.add(" mtu %s", {q::mtu(mtuKey, mtu)});
+        else
+            run.refused = true;
+    }
+    if (command.ok())
+        run.runLine(line);
+    else
+        run.refused = true;
+}
+
 int bringUpStatic(WanRun &run)
 {
-    run.command("ifconfig %s %s netmask %s mtu %s",
-                {q::ifname("WAN interface", run.ifname),
-                 q::ipv4("wan_ipaddr", setting(qavo::kRouterSection, "wan_ipaddr")),
-                 q::netmask("wan_netmask", setting(qavo::kRouterSection, "wan_netmask")),
-                 q::mtu("wan_static_mtu", setting(qavo::kRouterSection, "wan_static_mtu"))});
+    setInterfaceAddress(run, "wan_ipaddr", "wan_netmask", "wan_static_mtu");
     QavoSystem("route del default", 1);
     run.command("route add default gw %s", {q::ipv4("wan_gateway", setting(qavo::kRouterSection, "wan_gateway"))});
     updateResolverFiles(run, true);

@@ -35,7 +35,7 @@ void setWanMac(WanRun &run)
 {
     if (qavo::settingNumber(qavo::kRouterSection, "macCloneEnabled") == 1) {
         const char *clone = qavo::setting(qavo::kRouterSection, "macCloneMac");
-        if (q::accept(q::mac("macCloneMac", clone))) {
+        if (q::accept(q::unicastMac("macCloneMac", clone))) {
             run.command("ifconfig %s down", {q::ifname("WAN interface", run.ifname)});
             setAddress(run, clone);
             return;

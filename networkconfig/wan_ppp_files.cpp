@@ -21,6 +21,8 @@ constexpr unsigned kPublicMode = 0644;
 constexpr unsigned kSecretMode = 0600;
 constexpr long kSecondsPerMinute = 60;
 
+constexpr size_t kLineSize = 1024;
+
 // One generated file: lines with refused values are left out and mark the run.
 class PppFile {
 public:
@@ -31,8 +33,16 @@ public:
     template <size_t N>
     void line(const char (&format)[N], std::initializer_list<q::Value> values = {})
     {
-        if (!file_.write(syntax_, format, values))
-            run_.refused = true;
+        write(format, values);
+    }
+
+    // A line the daemon cannot work without: its refusal also stops the daemon.
+    template <size_t N>
+    void needed(const char (&format)[N], std::initializer_list<q::Value> values)
+    {
+        const char *refused = write(format, values);
+        if (refused && !run_.stoppedBy)
+            run_.stoppedBy = refused;
     }
 
     // Lines without a value, as they stand.
@@ -45,30 +55,51 @@ public:
     bool commit() { return file_.commit(); }
 
 private:
+    // Writes one line; on a refusal the name of the value refused ("" if none was).
+    template <size_t N>
+    const char *write(const char (&format)[N], std::initializer_list<q::Value> values)
+    {
+        char text[kLineSize];
+        q::Builder line(syntax_, text, sizeof text);
+        if (line.add(format, values)) {
+            file_.writeText(line.c_str(), line.length());
+            return nullptr;
+        }
+        run_.refused = true;
+        return line.refusedName() ? line.refusedName() : "";
+    }
+
     WanRun &run_;
     Syntax syntax_;
     qavo::AtomicFile file_;
 };
 
+// A stored decimal number up to limit, read in base ten: pppd would read leading zeros
+// as octal, so the number is written again without them.
+bool storedNumber(WanRun &run, const char *key, long limit, long *value)
+{
+    const char *text = setting(qavo::kRouterSection, key);
+    if (!q::accept(q::decimal(key, text))) {
+        run.refused = true;
+        return false;
+    }
+    long long number = strtoll(text, nullptr, 10); // ten digits fit; a 32-bit long would saturate
+    if (number > limit) {
+        fprintf(stderr, "Error: setting %s is more than pppd can hold; refused\n", key);
+        run.refused = true;
+        return false;
+    }
+    *value = static_cast<long>(number);
+    return true;
+}
+
 // The idle time in seconds from a stored number of minutes (empty reads as 0).
 bool idleSeconds(WanRun &run, const char *key, long *seconds)
 {
-    const char *minutes = setting(qavo::kRouterSection, key);
-    if (minutes[0] == '\0') {
-        *seconds = 0;
-        return true;
-    }
-    if (!q::accept(q::decimal(key, minutes))) {
-        run.refused = true;
+    long minutes = 0;
+    if (setting(qavo::kRouterSection, key)[0] != '\0' && !storedNumber(run, key, INT_MAX / kSecondsPerMinute, &minutes))
         return false;
-    }
-    long value = strtol(minutes, nullptr, 10);
-    if (value > INT_MAX / kSecondsPerMinute) {
-        fprintf(stderr, "Error: setting %s is more minutes than pppd can wait; refused\n", key);
-        run.refused = true;
-        return false;
-    }
-    *seconds = value * kSecondsPerMinute;
+    *seconds = minutes * kSecondsPerMinute;
     return true;
 }
 
@@ -79,8 +110,8 @@ void dialLines(PppFile &file, WanRun &run, const char *timeKey, bool holdoff)
     switch (run.dial()) {
     case Dial::KeepAlive:
         file.line("persist\n");
-        if (holdoff)
-            file.line("holdoff %s\n", {q::decimal(timeKey, setting(qavo::kRouterSection, timeKey))});
+        if (holdoff && storedNumber(run, timeKey, INT_MAX, &seconds))
+            file.line("holdoff %s\n", {q::integer(seconds)});
         break;
     case Dial::OnDemand:
         file.line("demand\n");
@@ -100,15 +131,15 @@ bool writePppoeOptions(WanRun &run)
     if (!file.open("/etc/options.pppoe", kSecretMode))
         return false;
     file.line("noauth\n");
-    file.line("user %s\n", {q::credential("wan_pppoe_user_mm", setting(qavo::kRouterSection, "wan_pppoe_user_mm"))});
-    file.line("password %s\n", {q::credential("wan_pppoe_pass", setting(qavo::kRouterSection, "wan_pppoe_pass"))});
+    file.needed("user %s\n", {q::credential("wan_pppoe_user_mm", setting(qavo::kRouterSection, "wan_pppoe_user_mm"))});
+    file.needed("password %s\n", {q::credential("wan_pppoe_pass", setting(qavo::kRouterSection, "wan_pppoe_pass"))});
     file.fixed({"hide-password\n", "noipdefault\n", "defaultroute\n", "nodetach\n", "usepeerdns\n"});
     dialLines(file, run, "wan_pppoe_optime", false);
     file.fixed(
         {"ipcp-accept-remote\n", "ipcp-accept-local\n", "lcp-echo-failure 3\n", "lcp-echo-interval 15\n", "ktune\n"});
-    file.line("mtu %s\n", {q::mtu("wan_pppoe_mtu", setting(qavo::kRouterSection, "wan_pppoe_mtu"))});
+    file.line("mtu %s\n", {q::pppMtu("wan_pppoe_mtu", setting(qavo::kRouterSection, "wan_pppoe_mtu"))});
     file.fixed({"default-asyncmap nopcomp noaccomp\n", "novj nobsdcomp nodeflate\n"});
-    file.line("plugin /etc_ro/ppp/plugins/rp-pppoe.so %s\n", {q::ifname("WAN interface", run.ifname)});
+    file.needed("plugin /etc_ro/ppp/plugins/rp-pppoe.so %s\n", {q::ifname("WAN interface", run.ifname)});
     return file.commit();
 }
 
@@ -118,8 +149,8 @@ bool writeXl2tpdConfig(WanRun &run)
     if (!file.open("/etc_ro/xl2tpd.conf", kPublicMode))
         return false;
     file.line("[lac l2tp]\n");
-    file.line("name = %s\n", {q::credential("wan_l2tp_user", setting(qavo::kRouterSection, "wan_l2tp_user"))});
-    file.line("lns = %s\n", {q::hostname("wan_l2tp_server", setting(qavo::kRouterSection, "wan_l2tp_server"))});
+    file.needed("name = %s\n", {q::credential("wan_l2tp_user", setting(qavo::kRouterSection, "wan_l2tp_user"))});
+    file.needed("lns = %s\n", {q::hostname("wan_l2tp_server", setting(qavo::kRouterSection, "wan_l2tp_server"))});
     // "options.xl2ptd" is the file's name on every router of this platform: kept on purpose.
     file.line("pppoptfile = /etc_ro/ppp/options.xl2ptd\n");
     file.line("autodial = yes\n");
@@ -133,8 +164,8 @@ bool writeL2tpOptions(WanRun &run)
         return false;
     file.line("debug\n");
     file.line("remotename l2tp\n");
-    file.line("user \"%s\"\n", {q::credential("wan_l2tp_user", setting(qavo::kRouterSection, "wan_l2tp_user"))});
-    file.line("password \"%s\"\n", {q::credential("wan_l2tp_pass", setting(qavo::kRouterSection, "wan_l2tp_pass"))});
+    file.needed("user \"%s\"\n", {q::credential("wan_l2tp_user", setting(qavo::kRouterSection, "wan_l2tp_user"))});
+    file.needed("password \"%s\"\n", {q::credential("wan_l2tp_pass", setting(qavo::kRouterSection, "wan_l2tp_pass"))});
     file.fixed({"unit 0\n", "lock\n", "nodeflate\n", "nobsdcomp\n", "noauth\n", "persist\n", "usepeerdns\n",
                 "nopcomp\n", "noaccomp\n", "lcp-echo-failure 3\n", "lcp-echo-interval 15\n", "defaultroute\n"});
     return file.commit();
@@ -145,9 +176,9 @@ bool writePptpSecrets(WanRun &run)
     PppFile file(run, Syntax::Pppd);
     if (!file.open("/etc_ro/ppp/chap-secrets", kSecretMode))
         return false;
-    file.line("\"%s\" PPTP \"%s\" \"*\"\n",
-              {q::credential("wan_pptp_user", setting(qavo::kRouterSection, "wan_pptp_user")),
-               q::credential("wan_pptp_pass", setting(qavo::kRouterSection, "wan_pptp_pass"))});
+    file.needed("\"%s\" PPTP \"%s\" \"*\"\n",
+                {q::credential("wan_pptp_user", setting(qavo::kRouterSection, "wan_pptp_user")),
+                 q::secret("wan_pptp_pass", setting(qavo::kRouterSection, "wan_pptp_pass"))});
     return file.commit();
 }
 
@@ -158,9 +189,9 @@ bool writePptpPeer(WanRun &run)
         return false;
     file.line("remotename PPTP\n");
     // pppd hands the pty line to a shell: the server must be a plain host name or address.
-    file.line("pty \"pptp %s --nolaunchpppd\"\n",
-              {q::hostname("wan_pptp_server", setting(qavo::kRouterSection, "wan_pptp_server"))});
-    file.line("name %s\n", {q::credential("wan_pptp_user", setting(qavo::kRouterSection, "wan_pptp_user"))});
+    file.needed("pty \"pptp %s --nolaunchpppd\"\n",
+                {q::hostname("wan_pptp_server", setting(qavo::kRouterSection, "wan_pptp_server"))});
+    file.needed("name %s\n", {q::credential("wan_pptp_user", setting(qavo::kRouterSection, "wan_pptp_user"))});
     file.fixed({"noauth\n", "file /etc_ro/ppp/options\n", "novj\n"});
     return file.commit();
 }

@@ -22,14 +22,21 @@ struct StaticKeys {
 // The static WAN address of L2TP and PPTP, its default route and a host route to the server.
 void setStaticAddress(WanRun &run, const StaticKeys &keys)
 {
-    run.command("ifconfig %s %s netmask %s", {q::ifname("WAN interface", run.ifname),
-                                              q::ipv4(keys.address, setting(qavo::kRouterSection, keys.address)),
-                                              q::netmask(keys.netmask, setting(qavo::kRouterSection, keys.netmask))});
+    setInterfaceAddress(run, keys.address, keys.netmask, nullptr);
     QavoSystem("route del default", 1);
     run.command("route add default gw %s", {q::ipv4(keys.gateway, setting(qavo::kRouterSection, keys.gateway))});
     run.command("route add -net %s netmask 255.255.255.255 gw %s",
                 {q::hostname(keys.server, setting(qavo::kRouterSection, keys.server)),
                  q::ipv4(keys.gateway, setting(qavo::kRouterSection, keys.gateway))});
+}
+
+// False, naming the setting, when a line the daemon's files need was refused.
+bool mayStart(const WanRun &run, const char *daemon)
+{
+    if (!run.stoppedBy)
+        return true;
+    fprintf(stderr, "Error: setting %s was refused, so %s is not started\n", run.stoppedBy, daemon);
+    return false;
 }
 
 } // namespace
@@ -56,7 +63,8 @@ int bringUpPppoe(WanRun &run)
             return 0;
         }
         QavoSystem("rm -rf /tmp/pppoeConnectInfo", 1);
-        QavoSystem("pppd file /etc/options.pppoe > /tmp/pppoeConnectInfo &", 1);
+        if (mayStart(run, "pppd"))
+            QavoSystem("pppd file /etc/options.pppoe > /tmp/pppoeConnectInfo &", 1);
     }
     updateResolverFiles(run, false);
     run.command("ifconfig %s mtu %s", {q::ifname("WAN interface", run.ifname),
@@ -80,7 +88,8 @@ int bringUpL2tp(WanRun &run)
     }
     if (qavo::settingNumber(qavo::kRouterSection, "wan_l2tp_mode") == 0) {
         setStaticAddress(run, {"wan_l2tp_ip", "wan_l2tp_netmask", "wan_l2tp_gateway", "wan_l2tp_server"});
-        QavoSystem("xl2tpd -c /etc_ro/xl2tpd.conf &", 1);
+        if (mayStart(run, "xl2tpd"))
+            QavoSystem("xl2tpd -c /etc_ro/xl2tpd.conf &", 1);
     } else {
         startPlainDhcpClient(run);
     }
@@ -99,8 +108,10 @@ int bringUpPptp(WanRun &run)
         return run.failureEnd();
     if (qavo::settingNumber(qavo::kRouterSection, "wan_pptp_mode") == 0) {
         setStaticAddress(run, {"wan_pptp_ip", "wan_pptp_netmask", "wan_pptp_gateway", "wan_pptp_server"});
-        pause(kPptpRouteSeconds);
-        QavoSystem("pppd call pptp &", 1);
+        if (mayStart(run, "pppd")) {
+            pause(kPptpRouteSeconds);
+            QavoSystem("pppd call pptp &", 1);
+        }
     } else {
         startPlainDhcpClient(run);
     }

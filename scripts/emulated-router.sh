@@ -19,18 +19,42 @@
 # and `dpkg-deb -x`; nothing is installed and the host's dpkg and apt state are not
 # touched. The downloads are kept, so a rebuild after a change of our programs only
 # repacks the image.
+#
+# `emulated-router.sh --input-hash` prints only the hash of this project's files that go
+# into the image (board_inputs below), without building anything.
 set -eu
 cd "$(dirname "$0")/.."
-here=$PWD
+# Every file of this project the image is made from, this script among them, relative to
+# the source tree: the image is repacked when one of them, our programs or the package
+# list changed. A file copied into the image or compiled for it belongs here.
+board_inputs="scripts/emulated-router.sh scripts/private-apt.sh scripts/build-dirs.sh
+  sim/emulated/init sim/emulated/iwpriv sim/emulated/usb.sh sim/emulated/automount.sh
+  sim/emulated/provider-tunnels.sh sim/emulated/udhcpc-dial.sh
+  sim/emulated/gpio_cuse.c sim/emulated/gpio_probe.c
+  sim/udhcpc.sh sim/udhcpc-h sim/usb-report sim/led-requests.awk
+  sim/shlog.c sim/standin.c sim/logline.c sim/logline.h bench/peak_rss.c"
 . scripts/private-apt.sh
-top=$here/build/emulated
+. scripts/build-dirs.sh
+top=$emulated_dir
 install_tree=$top/firmware
 root=$top/root
 keyring=/usr/share/keyrings/debian-archive-keyring.gpg
 mirror=${QAVO_DEBIAN_MIRROR:-http://deb.debian.org/debian}
 
 fail() { echo "emulated-router: $*" >&2; exit 1; }
-[ -f build/mipsel/build.ninja ] || fail "no router build in build/mipsel: cmake --preset mipsel && cmake --build --preset mipsel -j2"
+# input_hash: one hash over the contents of every board input, by name.
+input_hash() {
+	for f in $board_inputs; do
+		[ -f "$f" ] || fail "board input $f is missing"
+	done
+	# shellcheck disable=SC2086 # the list is of names without blanks
+	sha256sum $board_inputs | sha256sum | cut -d' ' -f1
+}
+if [ "${1:-}" = --input-hash ]; then
+	input_hash
+	exit 0
+fi
+[ -f "$mipsel_build/build.ninja" ] || fail "no router build in $mipsel_build: cmake --preset mipsel && cmake --build --preset mipsel -j2"
 
 # Router side (mipsel). The security archive carries no mipsel packages.
 router_packages="busybox-static mosquitto iproute2 libc6 linux-image-4kc-malta ppp pppoe libfuse3-3 libfuse3-dev xl2tpd pptp-linux pptpd"
@@ -133,11 +157,15 @@ copy_modules() {
 		"$root/lib/modules/$version/"
 }
 
+# shellcheck disable=SC2086 # one argument per package
 fetch mipsel "$top/apt-mipsel" $router_packages
 pool=$top/pool
+# shellcheck disable=SC3013 # the host's sh (dash) has -nt
 [ "$pool/.unpacked" -nt "$top/apt-mipsel/.fetched" ] || { unpack "$top/apt-mipsel" "$pool" && touch "$pool/.unpacked"; }
 if ! command -v qemu-system-mipsel >/dev/null || ! command -v depmod >/dev/null; then
+	# shellcheck disable=SC2086 # as above
 	fetch amd64 "$top/apt-host" $host_packages
+	# shellcheck disable=SC3013 # as above
 	[ "$top/host/.unpacked" -nt "$top/apt-host/.fetched" ] ||
 		{ unpack "$top/apt-host" "$top/host" && touch "$top/host/.unpacked"; }
 fi
@@ -150,16 +178,11 @@ else
 fi
 
 rm -rf "$install_tree"
-cmake --install build/mipsel --strip --prefix "$install_tree" >/dev/null
-# The image is repacked only when our programs, this script or what it puts in changed.
-stamp=$( (cd "$install_tree" && find . -type f | sort | xargs sha256sum
-	sha256sum "$here/$0" "$here"/sim/emulated/init "$here"/sim/udhcpc.sh "$here"/sim/udhcpc-h \
-		"$here"/sim/shlog.c "$here"/sim/standin.c "$here"/sim/logline.[ch] "$here"/bench/peak_rss.c \
-		"$here"/sim/emulated/iwpriv
-	sha256sum "$here"/sim/emulated/usb.sh "$here"/sim/emulated/automount.sh "$here"/sim/usb-report
-	sha256sum "$here"/sim/emulated/gpio_*.c "$here"/sim/led-requests.awk
-	sha256sum "$here"/sim/emulated/provider-tunnels.sh "$here"/sim/emulated/udhcpc-dial.sh
-	cat "$top/apt-mipsel/.fetched") | sha256sum | cut -d' ' -f1)
+cmake --install "$mipsel_build" --strip --prefix "$install_tree" >/dev/null
+# The image is repacked only when our programs, a board input or the package list changed.
+inputs=$(input_hash)
+programs=$(cd "$install_tree" && find . -type f | sort | xargs sha256sum | sha256sum | cut -d' ' -f1)
+stamp=$(printf '%s\n' "$programs" "$inputs" "$(cat "$top/apt-mipsel/.fetched")" | sha256sum | cut -d' ' -f1)
 if [ -f "$top/image.cpio.gz" ] && [ -f "$top/.image" ] && [ "$(cat "$top/.image")" = "$stamp" ]; then
 	echo "emulated-router: image up to date in $top"
 	exit 0
@@ -194,7 +217,7 @@ cp sim/emulated/provider-tunnels.sh "$root/.vrouter/provider-tunnels.sh"
 # that nothing of the router's runs it by accident.
 cp "$pool/bin/ip" "$root/usr/sbin/iproute2-ip"
 # The kernel and its modules.
-kernel=$(ls "$pool"/boot/vmlinuz-* | head -n 1)
+for kernel in "$pool"/boot/vmlinuz-*; do break; done
 version=${kernel##*/vmlinuz-}
 cp "$kernel" "$top/vmlinuz"
 [ -f "$pool/lib/modules/$version/modules.dep" ] || "$depmod" -b "$pool" "$version"

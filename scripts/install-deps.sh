@@ -7,7 +7,7 @@ packages="build-essential cmake ninja-build pkg-config git
   mosquitto mosquitto-clients busybox-static iproute2 procps xl2tpd
   clang-14 clang-format-14 libclang-rt-14-dev valgrind hyperfine
   g++-mipsel-linux-gnu qemu-user-static
-  e2fsprogs python3"
+  e2fsprogs python3 shellcheck"
 # The emulated router's board (sim/emulated-router).
 packages="$packages qemu-system-mips"
 # The emulated router's USB stick (sim/emulated/usb-stick.sh): partition table, FAT and its files.

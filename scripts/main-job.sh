@@ -8,7 +8,8 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 # libmosquitto without TLS and cJSON, from Debian's sources, for the host builds.
 scripts/router-libraries.sh host
+. scripts/build-dirs.sh
 cmake --preset default >/dev/null
 cmake --build --preset default -j2
-cmake --install build/default --prefix build/default/stage >/dev/null
-exec sim/boot-report --stage build/default/stage "$@"
+cmake --install "$host_build" --prefix "$host_build/stage" >/dev/null
+exec sim/boot-report --stage "$host_build/stage" "$@"

@@ -1,5 +1,6 @@
 #!/bin/sh
-# Fetches Debian's mipsel build of GoogleTest and unpacks it into build/mipsel-sysroot;
+# Fetches Debian's mipsel build of GoogleTest and unpacks it into build/mipsel-sysroot
+# (scripts/build-dirs.sh);
 # scripts/router-libraries.sh then adds the libraries the router carries (libmosquitto
 # without TLS, cJSON), built from Debian's sources. The C and C++ run
 # time comes from the cross toolchain (/usr/mipsel-linux-gnu), linked in by name, so
@@ -11,8 +12,9 @@
 # sysroot is complete for the current package list and those libraries are up to date.
 set -eu
 cd "$(dirname "$0")/.."
-root=$PWD/build/mipsel-sysroot
-apt_dir=$PWD/build/mipsel-apt
+. scripts/build-dirs.sh
+root=$mipsel_sysroot
+apt_dir=$mipsel_apt
 toolchain_lib=/usr/mipsel-linux-gnu/lib
 
 packages="libgtest-dev libgmock-dev"
@@ -41,5 +43,6 @@ for lib in "$toolchain_lib"/ld.so.1 "$toolchain_lib"/*.so.[0-9]*; do
 	ln -sfn "$lib" "$root/lib/$(basename "$lib")"
 done
 echo "$packages" >"$stamp"
+# shellcheck disable=SC2012 # only counted; the names are package files
 echo "mipsel-sysroot: unpacked $(ls "$apt_dir/debs" | wc -l) packages into $root"
 exec scripts/router-libraries.sh mipsel

@@ -1,3 +1,4 @@
+# shellcheck shell=sh
 # Sourced by the scripts that fetch from Debian's archive without changing the host.
 # private_apt DIR [APT-GET ARGUMENTS...]: apt-get with its state, package lists, cache and
 # preferences under DIR (made here); the host's apt state is read at most, never written.

@@ -1,5 +1,5 @@
 #!/bin/sh
-# router-libraries.sh host|mipsel
+# router-libraries.sh host|mipsel [--check]
 # Builds the two libraries the router carries beside its own from Debian's source
 # packages, at the versions of the installed packages:
 #   - libmosquitto, the MQTT client library, from `mosquitto` (the broker's package):
@@ -23,20 +23,25 @@
 # those the .dsc names. The archive is deb.debian.org unless QAVO_DEBIAN_MIRROR and
 # QAVO_DEBIAN_SECURITY_MIRROR name others. Does nothing when both libraries are built
 # for the current package versions and this script. A failed step stops with its name.
+# With --check it fetches and builds nothing: it prints where the libraries are when they
+# are up to date, and fails naming the command to run otherwise (CMake's configure step
+# asks it so).
 set -eu
 cd "$(dirname "$0")/.."
-here=$PWD
 . scripts/private-apt.sh
+. scripts/build-dirs.sh
 target=${1:-}
-case $target in host | mipsel) ;; *) echo "usage: $0 host|mipsel" >&2; exit 2 ;; esac
+check=${2:-}
+case $target in host | mipsel) ;; *) echo "usage: $0 host|mipsel [--check]" >&2; exit 2 ;; esac
+case $check in "" | --check) ;; *) echo "usage: $0 host|mipsel [--check]" >&2; exit 2 ;; esac
 
-top=$here/build/router-libs
+top=$router_libs_dir
 apt_dir=$top/apt
 src_dir=$top/src
 out=$top/$target
 work=$top/work-$target
 log=$top/$target.log
-sysroot=$here/build/mipsel-sysroot
+sysroot=$mipsel_sysroot
 
 fail() { echo "router-libraries: $*" >&2; exit 1; }
 # step NAME COMMAND...: runs COMMAND with its output in the log. Any failing command in
@@ -71,8 +76,10 @@ stamp_text="mosquitto $mosquitto_version cjson $cjson_version $(sha256sum "$0" |
 installed_stamp=$out/.built
 [ "$target" = mipsel ] && installed_stamp=$sysroot/usr/.router-libs
 if [ -f "$installed_stamp" ] && [ "$(cat "$installed_stamp")" = "$stamp_text" ]; then
+	[ -z "$check" ] || echo "$out"
 	exit 0
 fi
+[ -z "$check" ] || fail "libmosquitto and cJSON for $target are missing or out of date in $out: run scripts/router-libraries.sh $target"
 mkdir -p "$top"
 : >"$log"
 
@@ -102,8 +109,9 @@ cjson_tree=$src_dir/cjson-$(upstream_of "$cjson_version")
 sources="mosquitto=$mosquitto_version cjson=$cjson_version"
 if [ ! -f "$src_dir/.fetched" ] || [ "$(cat "$src_dir/.fetched")" != "$sources" ]; then
 	command -v dpkg-source >/dev/null || fail "dpkg-source missing; run scripts/install-deps.sh"
+	# shellcheck disable=SC2086 # one argument per package
 	step "fetch Debian's source packages $sources" fetch_sources $sources
-	[ -f "$mosquitto_tree/lib/Makefile" ] && [ -f "$cjson_tree/cJSON.c" ] ||
+	{ [ -f "$mosquitto_tree/lib/Makefile" ] && [ -f "$cjson_tree/cJSON.c" ]; } ||
 		fail "step 'unpack the sources' failed: no $mosquitto_tree/lib/Makefile or $cjson_tree/cJSON.c"
 	# Only the client library is ours to build: the command-line clients, the other
 	# programs and the broker leave the tree unread.

@@ -1,3 +1,4 @@
+# shellcheck shell=bash disable=SC2154 # state and procs belong to vrouter-inside.sh, which sources this
 # When a boot has settled, sourced by vrouter-inside.sh: none of the router's
 # processes is a tool run, a shell or anything else short-lived (only the
 # daemons below are left), and the shell log has not grown for a second.
@@ -9,9 +10,9 @@ settle_quiet_since=0
 
 # Uses the "procs" list of list_processes.
 boot_settled() {
-	local p pid comm rest size
+	local p comm rest size
 	for p in "${procs[@]}"; do
-		read -r pid comm rest <<< "$p"
+		read -r _ comm rest <<< "$p"
 		[[ $settle_daemons == *[[:space:]]"$comm"[[:space:]]* ]] || { settle_log_size=-1; return 1; }
 	done
 	size=$(stat -c %s "$state/log/sh.log" 2> /dev/null || echo 0)

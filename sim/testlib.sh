@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Helpers for system tests written in bash; source it from a test script.
 #
 #   vr_run [vrouter options] -- command [args...]
@@ -56,6 +57,7 @@ vr_run() {
 	"$VROUTER" --stage "$QAVO_STAGE_DIR" --tools "$QAVO_BUILD_DIR/sim" --state "$VR_STATE/router" \
 		"$@" > "$VR_STDOUT" 2> "$VR_STDERR"
 	VR_STATUS=$?
+	# shellcheck disable=SC2034 # read by the tests
 	VR_SECONDS=$(awk -v a="$start" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.1f", b - a }')
 	VR_STATE=$VR_STATE/router
 }
@@ -67,6 +69,7 @@ sh_commands() {
 	awk -v comm="$comm" '$3 == comm { sub(/^[^ ]+ [^ ]+ [^ ]+ /, ""); print }' "$VR_STATE/log/sh.log"
 }
 
+# shellcheck disable=SC2120 # no name: every stand-in
 standin_calls() {
 	[ -f "$VR_STATE/log/standin.log" ] || return 0
 	if [ $# -gt 0 ]; then

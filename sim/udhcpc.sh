@@ -1,4 +1,5 @@
 #!/bin/sh
+# shellcheck disable=SC2154 # udhcpc passes interface, ip and the rest in the environment
 # The virtual router's /sbin/udhcpc.sh: BusyBox udhcpc calls it with the event
 # (deconfig, bound, renew, leasefail, nak) and the lease in its environment.
 # A lease gives the interface its address, netmask and MTU, the default route
@@ -11,8 +12,7 @@ bound|renew)
 	ifconfig "$interface" "$ip" ${subnet:+netmask "$subnet"} ${mtu:+mtu "$mtu"}
 	if [ -n "$router" ]; then
 		while route del default dev "$interface" 2> /dev/null; do :; done
-		set -- $router
-		route add default gw "$1" dev "$interface"
+		route add default gw "${router%% *}" dev "$interface"
 	fi
 	if [ -n "$dns" ]; then
 		: > /etc/resolv.conf

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Real USB storage for the virtual router, sourced by --setup scripts (bash, as root,
 # inside the router's namespaces):
 #   media_tmpfs MOUNTPOINT SIZE    a tmpfs (no reserved blocks, like FAT) of SIZE (e.g. 512k)

@@ -2,9 +2,13 @@
 # The virtual router's pid 1: builds the router's root, network and services,
 # runs the boot command and reports what it left running. Started by vrouter
 # inside fresh namespaces; everything it mounts or starts dies with them.
+# shellcheck disable=SC2154 # the options are variables of the file vrouter writes ($1)
 set -euo pipefail
+# shellcheck source=/dev/null # written by vrouter for this run
 source "$1"
+# shellcheck source=sim/wan-provider.sh
 source "$(dirname "${BASH_SOURCE[0]}")/wan-provider.sh"
+# shellcheck source=sim/settle.sh
 source "$(dirname "${BASH_SOURCE[0]}")/settle.sh"
 
 say() { [ "$verbose" = 0 ] || echo "vrouter: $*" >&2; }
@@ -102,7 +106,8 @@ make_inner() {
 	for n in "${standins[@]}"; do
 		ln -s ../tools/standin "$root$inner/bin/$n"
 	done
-	local applets=" $(/bin/busybox --list | tr '\n' ' ') "
+	local applets
+	applets=" $(/bin/busybox --list | tr '\n' ' ') "
 	for n in $applets; do
 		[[ $busybox_skip == *" $n "* ]] || ln -s /bin/busybox "$root$inner/busybox/$n"
 	done
@@ -245,7 +250,7 @@ list_processes() {
 	procs=()
 	for d in "$procdir"/[0-9]*; do
 		pid=${d##*/}
-		[ "$pid" != 1 ] && [ "$pid" != "$store_pid" ] && [ "$pid" != "$wan_provider_pid" ] || continue
+		if [ "$pid" = 1 ] || [ "$pid" = "$store_pid" ] || [ "$pid" = "$wan_provider_pid" ]; then continue; fi
 		read -r stat 2> /dev/null < "$d/stat" || continue
 		rest=${stat##*) }
 		[ "${rest%% *}" != Z ] || continue

@@ -1,3 +1,4 @@
+# shellcheck shell=bash disable=SC2154 # state, root and inner belong to vrouter-inside.sh, which sources this
 # The provider on the WAN side of the virtual router, sourced by vrouter-inside.sh:
 # a peer network namespace holding eth2.2p (10.0.2.2/24) and running BusyBox udhcpd,
 # which hands out 10.0.2.100-110 with itself as router and name server. Also the

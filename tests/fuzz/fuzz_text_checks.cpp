@@ -29,5 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     qavo::validate::isIfName(text);
     qavo::validate::isHostName(text);
     qavo::validate::isMtu(text);
+    qavo::validate::isPppMtu(text);
+    qavo::validate::isUnicastMac(text);
     return 0;
 }

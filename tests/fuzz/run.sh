@@ -7,7 +7,8 @@
 set -eu
 cd "$(dirname "$0")/../.."
 seconds=${1:-10}
-build=build/fuzz
+. scripts/build-dirs.sh
+build=$build_root/fuzz
 CC=clang-14 CXX=clang++-14 cmake -S tests/fuzz -B "$build" -G Ninja >/dev/null
 cmake --build "$build" -j2 >/dev/null
 mkdir -p "$build/crashes"
@@ -20,6 +21,7 @@ for target in lists proc_tables text_checks eeprom_dump probe_output storage mes
     echo "fuzz_$target: crash, input in $build/crashes/" >&2
     exit 1
   }
+  # shellcheck disable=SC2012 # only counted; the names are hashes
   echo "fuzz_$target: ${seconds} s, corpus $(ls "$corpus" | wc -l) inputs," \
     "$(grep -o '^#[0-9]\+' "$build/$target.log" | tail -n 1 | tr -d '#') runs"
 done

@@ -26,7 +26,7 @@ done
 # broker) are not the tree's files.
 c_library='libc.so.6 libm.so.6 libpthread.so.0 librt.so.1 libdl.so.2 libresolv.so.2 ld.so.1 ld-linux-x86-64.so.2'
 for f in "$prefix"/bin/* "$prefix"/lib/*.so*; do
-	[ -f "$f" ] && [ ! -L "$f" ] || continue
+	{ [ -f "$f" ] && [ ! -L "$f" ]; } || continue
 	needs=$(readelf -d "$f" 2>/dev/null | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p')
 	for lib in $needs; do
 		case $lib in

@@ -225,6 +225,14 @@ TEST_F(WanCommon, DevMtdDirectoryIsTriedFirstAndRefusedCloneFallsBack)
     EXPECT_NE(stderr_.find("macCloneMac"), std::string::npos);
     for (const std::string &command : commands())
         EXPECT_EQ(command.find("reboot"), std::string::npos) << command;
+    // Multicast, broadcast and all-zero addresses, which the kernel refuses, fall back too.
+    for (const char *clone : {"01:00:5E:00:00:01", "FF:FF:FF:FF:FF:FF", "00:00:00:00:00:00"}) {
+        set("macCloneMac", clone);
+        recorder_.clear();
+        networkconfig::wan::WanRun r = run();
+        networkconfig::wan::setWanMac(r);
+        EXPECT_TRUE(r.refused && ran("ifconfig eth2.2 hw ether 00:01:02:03:04:05")) << clone;
+    }
 }
 
 TEST_F(WanCommon, PptpStaticRoutesThenDials)

@@ -96,6 +96,9 @@ TEST_F(WanFiles, DialOptionSelectsPersistOrDemandLines)
         {"OnDemand", "99999999", {"demand"}, {"demand"}, true},
         {"OnDemand", "5;reboot", {"demand"}, {"demand"}, true},
         {"KeepAlive", "30 plugin x.so", {"persist"}, {"persist"}, true},
+        // pppd reads a leading zero as octal and holds its times in an int.
+        {"KeepAlive", "010", {"persist"}, {"persist", "holdoff 10"}, false},
+        {"KeepAlive", "9999999999", {"persist"}, {"persist"}, true},
     };
     set("wan_pppoe_mtu", "1492");
     for (const DialCase &c : cases) {

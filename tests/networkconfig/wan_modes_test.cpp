@@ -52,6 +52,18 @@ TEST_F(WanModes, RefusedStaticAddressLeavesTheWanWithoutAnAddress)
                                   {"killall -SIGTSTP qavo_sub", "nat.sh"}}));
 }
 
+TEST_F(WanModes, RefusedStaticMtuLeavesOutOnlyTheMtu)
+{
+    setAll({{"wan_ipaddr", "203.0.113.2"}, {"wan_netmask", "255.255.255.0"}, {"wan_gateway", "203.0.113.1"}});
+    for (const char *mtu : {"", "15OO", "0", "1500;reboot"}) {
+        set("wan_static_mtu", mtu);
+        recorder_.clear();
+        WanRun r = run();
+        EXPECT_EQ(0, bringUpStatic(r)) << mtu;
+        EXPECT_EQ(commands().front(), "ifconfig eth2.2 203.0.113.2 netmask 255.255.255.0") << mtu;
+    }
+}
+
 TEST_F(WanModes, DhcpSendsTheHostNameOnlyWhenThereIsAValidOne)
 {
     struct Case {
@@ -193,6 +205,62 @@ TEST_F(WanModes, PptpDhcpVariantAndFileError)
     EXPECT_EQ(0, bringUpPptp(failing));
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
     EXPECT_EQ(commands(), concat({{"ifconfig ppp0 down"}, phy(true), {"nat.sh"}}));
+}
+
+struct PppMode {
+    int (*bringUp)(WanRun &);
+    const char *daemon;
+};
+const PppMode kPppoe{bringUpPppoe, "pppd file /etc/options.pppoe > /tmp/pppoeConnectInfo &"};
+const PppMode kL2tp{bringUpL2tp, "xl2tpd -c /etc_ro/xl2tpd.conf &"};
+const PppMode kPptp{bringUpPptp, "pppd call pptp &"};
+enum class Line { Kept, Dropped, StopsDaemon };
+
+// A value pppd would read as something else loses its line, named; when the daemon needs
+// that line it is not started (also when the value only overflows its line once escaped).
+TEST_F(WanModes, ValuesPppdReadsOtherwiseLoseTheirLine)
+{
+    struct Case {
+        const char *key;
+        std::string value;
+        PppMode mode;
+        const char *path;
+        Line line;
+    };
+    const std::string tooLong(256, 'x');
+    const Case cases[] = {
+        {"wan_pptp_pass", "@/etc/shadow", kPptp, "/etc_ro/ppp/chap-secrets", Line::StopsDaemon},
+        {"wan_pptp_pass", "a@b", kPptp, "/etc_ro/ppp/chap-secrets", Line::Kept},
+        {"wan_pptp_user", tooLong, kPptp, "/etc_ro/ppp/peers/pptp", Line::StopsDaemon},
+        {"wan_pptp_server", "a b", kPptp, "/etc_ro/ppp/peers/pptp", Line::StopsDaemon},
+        {"wan_pppoe_pass", "@/etc/shadow", kPppoe, "/etc/options.pppoe", Line::Kept}, // an option, not a secret
+        {"wan_pppoe_pass", std::string(255, 'x'), kPppoe, "/etc/options.pppoe", Line::Kept},
+        {"wan_pppoe_user_mm", tooLong, kPppoe, "/etc/options.pppoe", Line::StopsDaemon},
+        {"wan_pppoe_mtu", "128", kPppoe, "/etc/options.pppoe", Line::Kept},
+        {"wan_pppoe_mtu", "127", kPppoe, "/etc/options.pppoe", Line::Dropped},
+        {"wan_pppoe_mtu", "16385", kPppoe, "/etc/options.pppoe", Line::Dropped},
+        {"wan_l2tp_user", tooLong, kL2tp, "/etc_ro/xl2tpd.conf", Line::StopsDaemon},
+        {"wan_l2tp_pass", std::string(255, '\x01'), kL2tp, "/etc_ro/ppp/options.xl2ptd", Line::StopsDaemon},
+    };
+    for (const Case &c : cases) {
+        // "1492" is an ordinary value of each of these settings.
+        for (const char *key :
+             {"wan_pppoe_opmode", "wan_pppoe_user_mm", "wan_pppoe_pass", "wan_pppoe_mtu", "wan_l2tp_user",
+              "wan_l2tp_pass", "wan_l2tp_server", "wan_pptp_user", "wan_pptp_pass", "wan_pptp_server"})
+            set(key, "1492");
+        set(c.key, c.value);
+        recorder_.clear();
+        testing::internal::CaptureStderr();
+        WanRun r = run();
+        c.mode.bringUp(r);
+        std::string err = testing::internal::GetCapturedStderr();
+        bool kept = c.line == Line::Kept;
+        EXPECT_EQ(file(c.path).find(c.value) != std::string::npos, kept) << c.key << ": " << err;
+        EXPECT_EQ(err.find(std::string("setting ") + c.key) != std::string::npos, !kept) << err;
+        EXPECT_EQ(err.find("text from"), std::string::npos) << err;
+        bool started = std::count(commands().begin(), commands().end(), c.mode.daemon) == 1;
+        EXPECT_EQ(started, c.line != Line::StopsDaemon) << c.key << ": " << err;
+    }
 }
 
 struct HostileSetting {

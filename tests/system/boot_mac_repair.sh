@@ -1,4 +1,5 @@
 #!/bin/bash
+# shellcheck disable=SC2016 # the single-quoted boot runs in the virtual router's shell
 # Factory MAC repair in whole boots: "iwpriv ra0 e2p" prints a driver dump from a fixture
 # and records the write commands, "reboot" is recorded, and the repaired WAN_MAC_ADDR is
 # read back from the real store after the run. Also the rest of the wireless defaults and
@@ -21,7 +22,7 @@ e2p_dump() {
 }
 
 # Wireless 5A:17:C3:12:34:FF; its WAN field should read 5A:17:C3:12:35:00.
-wireless=(0004=175A 0006=12C3 0008=FF34)
+wireless=("0004=175A" "0006=12C3" "0008=FF34")
 canned_for() {
 	local dir
 	dir=$(mktemp -d "$vr_runs/canned.XXXX")
@@ -50,12 +51,12 @@ grep -qx 'store: WAN_MAC_ADDR=5a:17:c3:12:35:00' "$VR_STDOUT" || vr_fail "WAN_MA
 setter=$(line_of "nvram_set 2860 WAN_MAC_ADDR 5a:17:c3:12:35:00")
 reboot=$(line_of "reboot -f")
 marker=$(line_of "echo 1 > /tmp/protect_process")
-[ "$setter" -gt 0 ] && [ "$reboot" -gt "$setter" ] && [ "$marker" -gt "$reboot" ] ||
+{ [ "$setter" -gt 0 ] && [ "$reboot" -gt "$setter" ] && [ "$marker" -gt "$reboot" ]; } ||
 	vr_fail "store update ($setter), reboot ($reboot) and final marker ($marker) out of order"
 # The pause between the store update and the reboot is five seconds.
 pause=$(awk '$3 == "initqavo" && /nvram_set 2860 WAN_MAC_ADDR/ { t = $1 } $3 == "initqavo" && / reboot -f$/ { printf "%d", ($1 - t) * 10 }' \
 	"$VR_STATE/log/sh.log")
-[ "${pause:-0}" -ge 50 ] && [ "${pause:-0}" -lt 80 ] || vr_fail "pause before the reboot: ${pause:-?} tenths of a second"
+{ [ "${pause:-0}" -ge 50 ] && [ "${pause:-0}" -lt 80 ]; } || vr_fail "pause before the reboot: ${pause:-?} tenths of a second"
 [ -f "$VR_STATE/tmp/e2p" ] || vr_fail "the dump is kept on the repair path"
 expect_eq "the dump is read right after internet.sh" "$(( $(line_of internet.sh) + 1 ))" "$(line_of "iwpriv ra0 e2p >/tmp/e2p")"
 

@@ -9,7 +9,7 @@
 source "$QAVO_SOURCE_DIR/sim/testlib.sh"
 source "$QAVO_SOURCE_DIR/sim/emulated/testlib.sh"
 emulated_build_image
-top=$QAVO_SOURCE_DIR/build/emulated
+top=$emulated_top
 image=$vr_runs/image
 mkdir -p "$image"
 (cd "$image" && gzip -dc "$top/image.cpio.gz" | busybox cpio -id 2>/dev/null)

@@ -1,4 +1,5 @@
 #!/bin/bash
+# shellcheck disable=SC2016 # the single-quoted code runs in the virtual router's shell
 # The messaging layer against the real broker inside the virtual router: no broker,
 # then the broker scenarios of messaging_broker_test, the wire level in the broker's log,
 # and the example subscriber qavo_sub answering requests and reporting signals. The

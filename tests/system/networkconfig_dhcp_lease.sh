@@ -1,4 +1,5 @@
 #!/bin/bash
+# shellcheck disable=SC2016 # the single-quoted client script runs in the virtual router
 # "initlan" writes /etc/udhcpd.conf and starts the real BusyBox udhcpd on br0; a real
 # udhcpc in a peer network namespace, linked into the bridge by a veth pair, gets the
 # static lease of its MAC address, and a client with another MAC one from the range.

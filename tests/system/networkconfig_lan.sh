@@ -1,4 +1,5 @@
 #!/bin/bash
+# shellcheck disable=SC2016 # router code and hostile settings are single-quoted on purpose
 # "initlan" and "getdhcpdconfig": exact command sequences by platform, flags and
 # operation mode; the bridge address and default route really set; hostile settings
 # that never run a command nor add a line.
@@ -135,7 +136,7 @@ grep -q "^Error: setting lan_netmask " "$VR_STDERR" || vr_fail "no refusal namin
 
 # The longest valid host names get their hosts entry too.
 long_name=$(printf 'h%.0s' {1..63})
-vr_run "${lan[@]}" --set HostName=$long_name --set OperationMode=1 --set dhcpEnabled=0 \
+vr_run "${lan[@]}" --set "HostName=$long_name" --set OperationMode=1 --set dhcpEnabled=0 \
 	-- ombix_networkconfig mtk7620 initlan
 expect_eq "long host name: exit status" 1 "$VR_STATUS"
 sh_commands ombix_networkconfig | grep -qx "hostname $long_name" || vr_fail "host name not set"

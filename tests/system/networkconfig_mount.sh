@@ -1,4 +1,5 @@
 #!/bin/bash
+# shellcheck disable=SC2016 # router code and hostile partition names are single-quoted on purpose
 # "doMount" with /proc/partitions fixtures: numbered sd partitions only, the mount
 # list's substring match, one signal after any candidate, names too long for the
 # buffer skipped, a hostile name quoted, and an unreadable partition list.

@@ -1,4 +1,5 @@
 #!/bin/bash
+# shellcheck disable=SC2016 # hostile rules are single-quoted on purpose
 # "routinginit": stored rules really in the kernel table, a second run deleting and
 # re-adding them without error, WAN rules outside gateway mode, a routing table that
 # does not parse, and hostile rule fields.

@@ -1,4 +1,5 @@
 #!/bin/bash
+# shellcheck disable=SC2016 # the single-quoted code runs in the virtual router's shell
 # "initwan" against a provider behind eth2.2 (BusyBox udhcpd in a peer network
 # namespace): DHCP leases with the stored host name in every DHCP variant, a static
 # WAN that reaches the provider, the PPP files read by the real xl2tpd.
@@ -29,8 +30,8 @@ grep -q "udhcpc -i eth2.2 -h wanhost -s /sbin/udhcpc.sh -p /var/run/udhcpc.pid -
 # The DHCP variants of L2TP and PPTP get their lease the same way (no host name sent).
 for mode in L2TP PPTP; do
 	lower=${mode,,}
-	vr_run "${common[@]}" --set wanConnectionMode=$mode --set wan_${lower}_mode=1 \
-		--set wan_${lower}_user=user --set "wan_${lower}_pass=pa ss" --set wan_${lower}_server=10.0.2.2 \
+	vr_run "${common[@]}" --set "wanConnectionMode=$mode" --set "wan_${lower}_mode=1" \
+		--set "wan_${lower}_user=user" --set "wan_${lower}_pass=pa ss" --set "wan_${lower}_server=10.0.2.2" \
 		-- /bin/sh -c "ombix_networkconfig mtk7620 initwan > /tmp/initwan.out; $wait_lease"
 	expect_eq "$mode: exit status" 0 "$VR_STATUS"
 	lease_checks "$mode" ""

@@ -1,4 +1,5 @@
 #!/bin/bash
+# shellcheck disable=SC2016 # a hostile partition name is single-quoted on purpose
 # ombix_usbconfig on real mounts under /media (tmpfs for FAT, a loop-mounted ext4 image):
 # the partition list, /var/usbinfo against sizes computed here from statvfs, the card
 # script, the LED and printer commands, doMount's mount requests and a hostile name.

@@ -1,4 +1,5 @@
 #!/bin/bash
+# shellcheck disable=SC2016 # the single-quoted code runs in the virtual router's shell
 # The virtual router itself: logging shell, stand-ins, network, /proc modes,
 # exit status, leftovers, and that nothing reaches the host.
 source "$QAVO_SOURCE_DIR/sim/testlib.sh"
@@ -68,7 +69,7 @@ expect_file /etc/vrouter-selftest $'written\n'
 [ ! -e /etc/vrouter-selftest ] || vr_fail "router's /etc write reached the host"
 expect_eq "host name unchanged" "$(cat /proc/sys/kernel/hostname)" "$(hostname)"
 ip link show eth2.2p > /dev/null 2>&1 && vr_fail "router's link on the host"
-ps -eo args | grep -q '^busybox sleep 313.37' && vr_fail "router's process outlived the run"
+pgrep -f '^busybox sleep 313.37' >/dev/null && vr_fail "router's process outlived the run"
 
 # --wait: leftovers are waited for, then reported.
 vr_run --wait 0.3 -- /bin/sh -c 'busybox sleep 313.37 & busybox sleep 0.1 &'
