@@ -10,10 +10,7 @@ import sys
 
 SOURCE = os.path.realpath(os.path.join(os.path.dirname(__file__), "..", ".."))
 # (including file, included header) pairs the code still has against the table.
-KNOWN_EXCEPTIONS = {
-    # removed when platform stops including lib/holders.h
-    ("platform/nvram/store_files.h", "lib/holders.h"),
-}
+KNOWN_EXCEPTIONS = set()
 
 
 def layer_table():
