@@ -81,11 +81,6 @@ qavo::sys::Runner qavo::sys::installRunner(const Runner &runner)
     return previous;
 }
 
-int qavo::sys::run(const char *command, int echo)
-{
-    return currentRunner.run(command, echo);
-}
-
 qavo::sys::CommandOutput::CommandOutput(const char *command)
     : stream_(currentRunner.openOutput(command)), close_(currentRunner.closeOutput)
 {}
@@ -102,5 +97,5 @@ extern "C" int QavoSystem(const char *command, int echo)
         fputs("QavoSystem: Null Command, Error!", stdout);
         return -1;
     }
-    return qavo::sys::run(command, echo);
+    return currentRunner.run(command, echo);
 }

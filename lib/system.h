@@ -1,7 +1,7 @@
 // The one seam between the programs and the system they run on, after a network daemon's
 // system layer with a real and a dry-run implementation. Every command line goes through
 // the installed runner: QavoSystem's runs, and the reads of a command's output (popen).
-// Every file the programs read or write is named through the file root. The programs keep
+// Every file the programs name themselves goes under the file root. The programs keep
 // the real runner and no root; unit tests install a recorder (tests/support) and root the
 // files in a private tree, so boot and tool sequences are checked without root, on the
 // host and under qemu.
@@ -30,9 +30,6 @@ struct Runner {
 // first the real one: fork, the optional echo line, "/bin/sh -c", waitpid; popen and
 // pclose). Not thread-safe: installed before any command runs.
 Runner installRunner(const Runner &runner);
-
-// Runs a command line through the installed runner (QavoSystem's body).
-int run(const char *command, int echo);
 
 // The standard output of a command, read through the installed runner and ended when the
 // holder goes.
