@@ -66,7 +66,20 @@ async function save(page) {
 const shot = (page, name) => page.screenshot({ path: `${shots}/${name}.png`, fullPage: true });
 const saved = keys => Object.fromEntries(keys.map(k => [k, 'saved']));
 
+// The boot starts the web server and brings up br0 in the background: wait for an answer.
+async function serving() {
+  for (let i = 0; i < 300; i++) {
+    try {
+      return await fetch(router + '/');
+    } catch {
+      await sleep(100);
+    }
+  }
+  assert.fail(`no answer from ${router} in 30 s`);
+}
+
 test.before(async () => {
+  await serving();
   fs.mkdirSync(shots, { recursive: true });
   const flags = read(process.env.CHROMIUM_FLAGS).split('\n').filter(f => f && f !== '--headless');
   browser = await puppeteer.launch({
