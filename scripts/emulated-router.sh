@@ -32,7 +32,7 @@ board_inputs="scripts/emulated-router.sh scripts/private-apt.sh scripts/build-di
   sim/emulated/init sim/emulated/iwpriv sim/emulated/usb.sh sim/emulated/automount.sh
   sim/emulated/provider-tunnels.sh sim/emulated/udhcpc-dial.sh
   sim/emulated/gpio_cuse.c sim/logline.c sim/logline.h
-  sim/udhcpc.sh sim/udhcpc-h sim/usb-report sim/led-requests.awk
+  sim/udhcpc.sh sim/udhcpc-h sim/usb-report sim/led-requests.awk sim/internet-web.sh
   sim/common/standins sim/common/standins.sh sim/common/interfaces.sh
   sim/common/provider-dhcp.sh sim/common/settle.sh"
 . scripts/private-apt.sh
@@ -141,10 +141,11 @@ add_libraries() {
 # the radios' taps, the loop device and block2mtd that make the factory data an MTD
 # partition, and PPP over Ethernet (pppoe-server runs pppd over a pty: ppp_async); a
 # USB stick's EHCI controller, USB storage, FAT (vfat, its code pages) and ext4;
-# cuse for the GPIO driver "/dev/gpio"; MPPE for PPTP. xl2tpd runs its PPP over a pty:
+# cuse for the GPIO driver "/dev/gpio"; MPPE for PPTP; pcnet32 for the host's port to the
+# web front end (sim/emulated-router --web). xl2tpd runs its PPP over a pty:
 # with the kernel's L2TP (l2tp_ppp) pppd refuses the tty option "lock" of the L2TP
 # options file.
-modules="veth 8021q bridge tun loop block2mtd ppp_generic ppp_async pppoe usb-storage ehci-pci vfat nls_cp437 nls_iso8859-1 nls_ascii ext4 crc32c_generic cuse ppp_mppe"
+modules="veth 8021q bridge tun loop block2mtd ppp_generic ppp_async pppoe usb-storage ehci-pci vfat nls_cp437 nls_iso8859-1 nls_ascii ext4 crc32c_generic cuse ppp_mppe pcnet32"
 copy_modules() {
 	dep=$pool/lib/modules/$version/modules.dep
 	for m in $modules; do
@@ -276,6 +277,13 @@ for name in $(standin_names sim/common/standins); do
 	done
 	installed="$installed $name"
 done
+# The platform's network script starts the router's web server, as on the virtual router
+# with --web: internet.sh is recorded under its own name, then starts the web front end
+# (sim/internet-web.sh).
+mkdir -p "$root/.vrouter/bin/recorded"
+rm "$root/.vrouter/bin/internet.sh"
+ln -s ../../standin "$root/.vrouter/bin/recorded/internet.sh"
+cp sim/internet-web.sh "$root/.vrouter/bin/internet.sh"
 # shellcheck disable=SC2086 # one argument per name
 sh_prelude "$(echo "$applets" | sed 's|.*/||')" $installed >"$root/.vrouter/sh-prelude"
 # iwpriv's EEPROM commands work on the Factory partition (sim/emulated/iwpriv); its calls
