@@ -25,6 +25,13 @@ ctest --preset mipsel -j2
 # skipped in its run above as the router build did not exist yet; two boots at a time.
 ctest --preset default -L emulated -j2
 
+# Portability build on musl: the router's targets against Debian's musl for mipsel
+# (no GoogleTest), installed and started under qemu.
+scripts/router-libc.sh musl
+cmake --preset musl >/dev/null
+cmake --build --preset musl -j2
+ctest --preset musl -j2
+
 # Footprint of the router build and peak memory per program: a report, never a failure.
 bench/footprint.sh || echo "footprint report failed (not a test failure)"
 
