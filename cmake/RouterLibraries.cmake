@@ -65,3 +65,8 @@ set(qavo_libc_files_musl ld-musl-mipsel.so.1)
 foreach(name IN LISTS qavo_libc_files_${QAVO_ROUTER_LIBC})
   qavo_install_shared_file("${QAVO_MIPSEL_SYSROOT}/lib/${name}" ${name})
 endforeach()
+if(QAVO_ROUTER_LIBC STREQUAL "uclibc")
+  # uClibc-ng 1.0.35's loader is ld-uClibc.so.1 by its own name, which libc.so.0 needs.
+  install(CODE "file(CREATE_LINK ld-uClibc.so.0
+    \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}/ld-uClibc.so.1\" SYMBOLIC)")
+endif()
