@@ -54,7 +54,10 @@ if [ "${1:-}" = --input-hash ]; then
 	input_hash
 	exit 0
 fi
-[ -f "$mipsel_build/build.ninja" ] || fail "no router build in $mipsel_build: cmake --preset mipsel && cmake --build --preset mipsel -j2"
+# QAVO_FIRMWARE_BUILD: the build whose install tree is the firmware; the preset mipsel's
+# (glibc) unless it names another, such as build/router (uClibc-ng, which the tree carries).
+firmware_build=${QAVO_FIRMWARE_BUILD:-$mipsel_build}
+[ -f "$firmware_build/build.ninja" ] || fail "no router build in $firmware_build: cmake --preset mipsel && cmake --build --preset mipsel -j2"
 
 # Router side (mipsel). The security archive carries no mipsel packages.
 router_packages="busybox-static mosquitto iproute2 libc6 linux-image-4kc-malta ppp pppoe libfuse3-3 libfuse3-dev xl2tpd pptp-linux pptpd"
@@ -178,7 +181,7 @@ else
 fi
 
 rm -rf "$install_tree"
-cmake --install "$mipsel_build" --strip --prefix "$install_tree" >/dev/null
+cmake --install "$firmware_build" --strip --prefix "$install_tree" >/dev/null
 # The image is repacked only when our programs, a board input or the package list changed.
 inputs=$(input_hash)
 programs=$(cd "$install_tree" && find . -type f | sort | xargs sha256sum | sha256sum | cut -d' ' -f1)
@@ -281,7 +284,9 @@ mkdir -p "$root/.vrouter/recorded"
 mv "$root/.vrouter/bin/iwpriv" "$root/.vrouter/recorded/iwpriv"
 cp sim/emulated/iwpriv "$root/.vrouter/bin/iwpriv"
 # The peak-memory probe of bench/footprint.sh, preloaded when a run asks for it.
-mipsel-linux-gnu-gcc -Os -Wall -shared -fPIC -o "$root/.vrouter/libpeak_rss.so" bench/peak_rss.c
+# Without the C library (it makes its system calls itself): it loads into programs on
+# either C library the image holds.
+mipsel-linux-gnu-gcc -Os -Wall -shared -fPIC -nostdlib -o "$root/.vrouter/libpeak_rss.so" bench/peak_rss.c
 mipsel-linux-gnu-strip "$root/.vrouter/libpeak_rss.so"
 cp sim/emulated/init "$root/init"
 chmod 755 "$root/init"

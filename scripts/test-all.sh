@@ -34,6 +34,10 @@ cmake --preset router >/dev/null
 cmake --build --preset router -j2
 ctest --preset router -j2
 
+# The emulated board booting the uClibc-ng tree beside Debian's daemons (which keep
+# their glibc): every emulated scenario again, on the image packed from build/router.
+QAVO_FIRMWARE_BUILD=$PWD/build/router ctest --preset default -L emulated -j2
+
 # Portability build on musl: the router's targets against Debian's musl for mipsel
 # (no GoogleTest), installed and started under qemu.
 scripts/router-libc.sh musl
