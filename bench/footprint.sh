@@ -221,28 +221,34 @@ echo "== Peak resident memory on the emulated board (KiB), beside the host's boo
 # probe preloaded into the boot's programs (sim/emulated-router --peak-memory): each of
 # our programs that ended, and those still running when the boot settled (read from
 # /proc), against the same program in the host's boot above. The probe's own pages count
-# in both columns.
-board=$state/emulated
-if ! scripts/emulated-router.sh >"$state/emulated-image.log" 2>&1 ||
-	! sim/emulated-router --peak-memory --out "$board" >"$state/emulated-report" 2>&1; then
-	echo "skipped: the emulated router did not boot (see scripts/emulated-router.sh, sim/emulated-router)"
-	exit 0
-fi
-# Rows "<ended|running> <VmHWM> <private or -> <program> <arguments>".
-{
-	sed -n '/^--- peak memory/,/^---/p' "$state/emulated-report" | sed '1d;$d' | awk '{ print "ended", $0 }'
-	sed -n '/^--- processes/,/^---/p' "$state/emulated-report" | sed '1d;$d' |
-		awk '{ line = "running " $3 " - " $4; for (i = 5; i <= NF; i++) line = line " " $i; print line }'
-} >"$state/board"
-printf '%-8s %7s %7s %7s  %s\n' how board private host program
-awk -v figures="$state/figures" '
-	function run(first,   key, i) {
-		key = $first; sub(/.*\//, "", key)
-		for (i = first + 1; i <= NF; i++) key = key " " $i
-		return key
-	}
-	FILENAME == figures { if ($1 == "boot" && $2 == "probe") host[run(5)] = $3; next }
-	{ key = run(4) }
-	key ~ /^(initqavo|ombix_|nvram_|qavo_)/ {
-		printf "%-8s %7d %7s %7s  %s\n", $1, $2, $3, (key in host ? host[key] : "-"), key
-	}' "$state/figures" "$state/board"
+# in both columns. Once on glibc (preset mipsel) and once on uClibc-ng (preset router,
+# the tree the router loads; QAVO_FIRMWARE_BUILD of scripts/emulated-router.sh).
+for firmware in mipsel router; do
+	label=glibc
+	[ "$firmware" = mipsel ] || label=uClibc-ng
+	board=$state/emulated-$firmware
+	if ! QAVO_FIRMWARE_BUILD=$build_root/$firmware scripts/emulated-router.sh >"$state/emulated-image.log" 2>&1 ||
+		! sim/emulated-router --peak-memory --out "$board" >"$state/emulated-report" 2>&1; then
+		echo "$label: skipped, the emulated router did not boot (see scripts/emulated-router.sh, sim/emulated-router)"
+		continue
+	fi
+	echo "-- on $label"
+	# Rows "<ended|running> <VmHWM> <private or -> <program> <arguments>".
+	{
+		sed -n '/^--- peak memory/,/^---/p' "$state/emulated-report" | sed '1d;$d' | awk '{ print "ended", $0 }'
+		sed -n '/^--- processes/,/^---/p' "$state/emulated-report" | sed '1d;$d' |
+			awk '{ line = "running " $3 " - " $4; for (i = 5; i <= NF; i++) line = line " " $i; print line }'
+	} >"$state/board"
+	printf '%-8s %7s %7s %7s  %s\n' how board private host program
+	awk -v figures="$state/figures" '
+		function run(first,   key, i) {
+			key = $first; sub(/.*\//, "", key)
+			for (i = first + 1; i <= NF; i++) key = key " " $i
+			return key
+		}
+		FILENAME == figures { if ($1 == "boot" && $2 == "probe") host[run(5)] = $3; next }
+		{ key = run(4) }
+		key ~ /^(initqavo|ombix_|nvram_|qavo_)/ {
+			printf "%-8s %7d %7s %7s  %s\n", $1, $2, $3, (key in host ? host[key] : "-"), key
+		}' "$state/figures" "$state/board"
+done
