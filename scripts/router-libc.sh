@@ -41,21 +41,8 @@ triplet=mipsel-linux-gnu
 gcc_lib=$(dirname "$($triplet-gcc -print-libgcc-file-name)")
 cxx_include=/usr/$triplet/include/c++/12
 
-fail() { echo "router-libc: $*" >&2; exit 1; }
-current_step=
-step() {
-	current_step=$1
-	shift
-	echo "== $current_step" >>"$log"
-	"$@" >>"$log" 2>&1
-	current_step=
-}
-report_failed_step() {
-	[ -n "$current_step" ] || return 0
-	tail -n 25 "$log" >&2
-	echo "router-libc: step '$current_step' failed (whole log: $log)" >&2
-}
-trap report_failed_step EXIT
+script_name=router-libc
+. scripts/steps.sh
 
 command -v $triplet-gcc >/dev/null || fail "$triplet-gcc missing; run scripts/install-deps.sh"
 # uClibc-ng itself is built (once) by its own script; the sysroot follows its build.

@@ -47,24 +47,8 @@ log=$top/$target.log
 sysroot=$mipsel_sysroot
 case $target in uclibc | musl) sysroot=$router_libc_dir/$target/sysroot ;; esac
 
-fail() { echo "router-libraries: $*" >&2; exit 1; }
-# step NAME COMMAND...: runs COMMAND with its output in the log. Any failing command in
-# it ends the script (set -e holds inside, as the call is not tested), and the exit
-# names the step and shows the end of the log.
-current_step=
-step() {
-	current_step=$1
-	shift
-	echo "== $current_step" >>"$log"
-	"$@" >>"$log" 2>&1
-	current_step=
-}
-report_failed_step() {
-	[ -n "$current_step" ] || return 0
-	tail -n 25 "$log" >&2
-	echo "router-libraries: step '$current_step' failed (whole log: $log)" >&2
-}
-trap report_failed_step EXIT
+script_name=router-libraries
+. scripts/steps.sh
 source_version() {
 	dpkg-query -W -f='${source:Version}' "$1" 2>/dev/null ||
 		fail "package $1 is not installed; run scripts/install-deps.sh"

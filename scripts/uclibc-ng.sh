@@ -26,7 +26,8 @@
 #
 # Packages come through apt with a private state under build/router-libc/apt (nothing on
 # the host changes, no foreign architecture is added). Does nothing when built by this
-# script with the same cross toolchain; a failed step stops with its name.
+# script (and the scripts it uses) with the same cross toolchain; a failed step stops
+# with its name.
 set -eu
 cd "$(dirname "$0")/.."
 . scripts/private-apt.sh
@@ -39,32 +40,19 @@ soft_libgcc=$top/libgcc
 work=$top/work
 log=$top/build.log
 triplet=mipsel-linux-gnu
+script_name=uclibc-ng
+. scripts/steps.sh
 gcc_lib=$(dirname "$($triplet-gcc -print-libgcc-file-name)")
 
-fail() { echo "uclibc-ng: $*" >&2; exit 1; }
 command -v $triplet-gcc >/dev/null || fail "$triplet-gcc missing; run scripts/install-deps.sh"
 toolchain=$(dpkg-query -W -f='${Version} ' gcc-12-$triplet linux-libc-dev-mipsel-cross)
-stamp_text="$toolchain$top $(sha256sum "$0" scripts/libc-parts.sh | cut -d' ' -f1 | tr '\n' ' ')"
+stamp_text="$toolchain$top $(sha256sum "$0" scripts/libc-parts.sh scripts/float-abi-check.sh | cut -d' ' -f1 | tr '\n' ' ')"
 if [ -f "$top/.built" ] && [ "$(cat "$top/.built")" = "$stamp_text" ]; then
 	exit 0
 fi
 rm -rf "$top"
 mkdir -p "$work" "$apt_dir"
 : >"$log"
-current_step=
-step() {
-	current_step=$1
-	shift
-	echo "== $current_step" >>"$log"
-	"$@" >>"$log" 2>&1
-	current_step=
-}
-report_failed_step() {
-	[ -n "$current_step" ] || return 0
-	tail -n 25 "$log" >&2
-	echo "uclibc-ng: step '$current_step' failed (whole log: $log)" >&2
-}
-trap report_failed_step EXIT
 
 # The soft-fp routines: name = file name = function name without "__".
 soft_fp_functions() {
