@@ -7,13 +7,21 @@
 if(NOT QAVO_ROUTER_LIBC MATCHES "^(uclibc|musl)$")
   message(FATAL_ERROR "QAVO_ROUTER_LIBC must be uclibc or musl, not '${QAVO_ROUTER_LIBC}'")
 endif()
+get_filename_component(qavo_default_sysroot
+  "${CMAKE_CURRENT_LIST_DIR}/../build/router-libc/${QAVO_ROUTER_LIBC}/sysroot" ABSOLUTE)
 if(NOT QAVO_MIPSEL_SYSROOT)
-  get_filename_component(QAVO_MIPSEL_SYSROOT
-    "${CMAKE_CURRENT_LIST_DIR}/../build/router-libc/${QAVO_ROUTER_LIBC}/sysroot" ABSOLUTE)
+  set(QAVO_MIPSEL_SYSROOT "${qavo_default_sysroot}")
 endif()
 list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES QAVO_ROUTER_LIBC)
-if(NOT EXISTS "${QAVO_MIPSEL_SYSROOT}/gcc.specs")
-  message(FATAL_ERROR "No ${QAVO_ROUTER_LIBC} sysroot at ${QAVO_MIPSEL_SYSROOT}: run scripts/router-libc.sh ${QAVO_ROUTER_LIBC}")
+# The configure step asks the script whether the sysroot is there and up to date; it
+# fetches and builds nothing when asked so.
+if(NOT CMAKE_IN_TRY_COMPILE AND QAVO_MIPSEL_SYSROOT STREQUAL qavo_default_sysroot)
+  execute_process(COMMAND ${CMAKE_CURRENT_LIST_DIR}/../scripts/router-libc.sh ${QAVO_ROUTER_LIBC} --check
+    RESULT_VARIABLE rc OUTPUT_QUIET)
+  if(rc)
+    message(FATAL_ERROR "The ${QAVO_ROUTER_LIBC} sysroot is missing or out of date (message above): "
+      "run scripts/router-libc.sh ${QAVO_ROUTER_LIBC}")
+  endif()
 endif()
 include(${CMAKE_CURRENT_LIST_DIR}/mipsel-linux-gnu.cmake)
 # Compile and link flags both: the specs choose headers, start files, libgcc and loader.

@@ -49,7 +49,7 @@ command -v $triplet-gcc >/dev/null || fail "$triplet-gcc missing; run scripts/in
 uclibc_ng=$router_libc_dir/uclibc-ng
 [ "$libc$check" != uclibc ] || scripts/uclibc-ng.sh
 toolchain=$(dpkg-query -W -f='${Version} ' gcc-12-$triplet g++-12-$triplet linux-libc-dev-mipsel-cross)
-scripts_hash=$(sha256sum "$0" scripts/libc-parts.sh | sha256sum | cut -d' ' -f1)
+scripts_hash=$(cat "$0" scripts/libc-parts.sh | sha256sum | cut -d" " -f1)
 stamp_text="$libc $toolchain$sysroot $scripts_hash"
 [ "$libc" = musl ] || stamp_text="$stamp_text $(cat "$uclibc_ng/.built" 2>/dev/null)"
 stamp=$sysroot/.built
