@@ -12,6 +12,7 @@ using Mac = std::array<uint8_t, 6>;
 
 // Offsets of the first of a field's three words.
 constexpr unsigned kWirelessField = 0x0004;
+constexpr unsigned kCopyField = 0x0028; // a copy of the wireless MAC
 constexpr unsigned kWanField = 0x002E;
 
 // The dump is read into a buffer of this size; only its first kDumpSize - 1 bytes count.

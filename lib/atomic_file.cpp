@@ -1,7 +1,6 @@
 #include "lib/atomic_file.h"
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
@@ -9,6 +8,7 @@
 #include <unistd.h>
 
 #include "lib/rooted_path.h"
+#include "lib/temporary_files.h"
 
 namespace qavo {
 namespace {
@@ -77,7 +77,7 @@ bool linkUnnamed(int fd, const char *target, char *name, size_t size)
     for (int attempt = 0; attempt < 8; ++attempt) {
         timespec now;
         clock_gettime(CLOCK_MONOTONIC, &now);
-        if (snprintf(name, size, "%s.%ld.%u.%ld", target, static_cast<long>(getpid()), ++counter,
+        if (snprintf(name, size, "%s%s%ld.%u.%ld", target, temporary::kInfix, static_cast<long>(getpid()), ++counter,
                      static_cast<long>(now.tv_nsec)) >= static_cast<int>(size))
             return false;
         // Without the capability AT_EMPTY_PATH needs, the descriptor's /proc link serves.
@@ -126,12 +126,16 @@ bool AtomicFile::open(const char *path, unsigned mode)
         fprintf(stderr, "%s: %s\n", rooted, errno ? strerror(errno) : "path too long");
         return false;
     }
+    temporary::removeStaleTemporaries(target_);
+    // Held in use from here to the rename (the unnamed file before it has a name), so the
+    // next writer removes it only if this one dies first.
     int fd = openUnnamed(target_, mode);
-    unnamed_ = fd >= 0;
+    unnamed_ = fd >= 0 && temporary::holdInUse(fd);
     if (!unnamed_) {
+        if (fd >= 0)
+            close(fd);
         // Named temporary: created exclusively (never through a link), removed on discard.
-        snprintf(temporary_, sizeof temporary_, "%s.XXXXXX", target_);
-        fd = mkostemp(temporary_, O_CLOEXEC);
+        fd = temporary::createHeld(target_, temporary_, sizeof temporary_);
     }
     if (fd < 0) {
         perror(temporary_[0] ? temporary_ : target_);
@@ -167,17 +171,15 @@ bool AtomicFile::commit()
     bool ok = !failed_ && fflush(stream_) == 0 && fsync(fileno(stream_)) == 0;
     if (ok && unnamed_)
         ok = linkUnnamed(fileno(stream_), target_, temporary_, sizeof temporary_);
-    if (fclose(stream_) != 0)
+    // Renamed while still open, so held in use to the end; then the rename made durable.
+    if (ok && rename(temporary_, target_) == 0)
+        temporary_[0] = '\0';
+    else
         ok = false;
-    stream_ = nullptr;
-    if (ok && rename(temporary_, target_) != 0)
-        ok = false;
-    if (!ok) {
+    ok = ok && temporary::syncParentDirectory(target_);
+    if (!ok)
         perror(target_);
-        if (temporary_[0])
-            unlink(temporary_);
-    }
-    temporary_[0] = '\0';
+    discard(); // the data was flushed and synced: closing loses nothing
     return ok;
 }
 

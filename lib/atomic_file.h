@@ -1,9 +1,11 @@
 // Generated files are written whole or not at all: the text goes to a temporary file in
 // the directory of the final file, which replaces it by rename only when every line was
 // accepted and written. The temporary file is unnamed (O_TMPFILE) where the file system
-// allows it and gets a name only to be renamed over the final file, so a writer killed
-// before the commit leaves nothing behind; elsewhere it is a file created exclusively. Where the path is a symbolic link, the file it points to is
-// replaced and the link stays.
+// allows it and gets a name only to be renamed over the final file; elsewhere it is a file
+// created exclusively. Either way it is held in use until the rename, and the next writer
+// of the same file removes the temporaries a killed writer left (lib/temporary_files.h),
+// so none stays behind for good. Where the path is a symbolic link, the file it points to
+// is replaced and the link stays.
 #ifndef QAVO_LIB_ATOMIC_FILE_H
 #define QAVO_LIB_ATOMIC_FILE_H
 
@@ -38,8 +40,11 @@ public:
     // Writes bytes as they are.
     bool writeText(const char *text, size_t length);
 
-    // Flushes, syncs and renames over the final path. False when anything failed; the old
-    // file is then left as it was.
+    // Flushes, syncs and renames over the final path, then syncs the directory. When it
+    // returns true, the new contents and the rename are both on stable storage: after a
+    // power cut the path holds the new file whole (on file systems that keep fsync's
+    // promise). False when anything failed: the path then holds the old file, or the new
+    // one whole when only the directory sync failed (the rename may not survive a cut).
     bool commit();
 
     FILE *stream() const { return stream_; }

@@ -1,9 +1,11 @@
 #include "lib/probe_output.h"
 
-#include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "lib/holders.h"
 
 namespace qavo::probe {
 namespace {
@@ -25,6 +27,17 @@ bool nextLine(FILE *output, char (&line)[kLine])
         }
     }
     return true;
+}
+
+// The probe file at path opened with flags, without following a link or blocking on a
+// FIFO; nothing unless it is a regular file of this process's user.
+Descriptor openOutput(const char *path, int flags)
+{
+    Descriptor fd(open(path, flags | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0644));
+    struct stat info;
+    if (fd && (fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != geteuid()))
+        fd.reset();
+    return fd;
 }
 
 } // namespace
@@ -61,22 +74,22 @@ Verdict associated(FILE *output)
     return any ? Verdict::Yes : Verdict::No;
 }
 
-ProbeLock::ProbeLock(const char *path)
+bool outputUsable(const char *path)
 {
-    char lockPath[128];
-    if (snprintf(lockPath, sizeof lockPath, "%s.lock", path) >= static_cast<int>(sizeof lockPath))
-        return;
-    lock_.reset(open(lockPath, O_RDWR | O_CREAT | O_CLOEXEC, 0600));
-    if (!lock_)
-        return;
-    while (flock(lock_.get(), LOCK_EX) != 0 && errno == EINTR) {
-    }
+    Descriptor fd(openOutput(path, O_WRONLY | O_CREAT));
+    if (!fd)
+        fprintf(stderr, "Error: %s is not a regular file of this user; probe not run\n", path);
+    return static_cast<bool>(fd);
 }
 
 Verdict readOutput(const char *path, Verdict read(FILE *))
 {
-    File output(fopen(path, "re"));
-    return output ? read(output.get()) : Verdict::NoFile;
+    Descriptor fd(openOutput(path, O_RDONLY));
+    File output(fd ? fdopen(fd.get(), "r") : nullptr);
+    if (!output)
+        return Verdict::NoFile;
+    fd.release(); // the stream closes it
+    return read(output.get());
 }
 
 } // namespace qavo::probe

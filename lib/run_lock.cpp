@@ -38,11 +38,23 @@ void RunLock::setDirectoryForTests(const char *directory)
 
 RunLock::RunLock(const char *name, const char *what, int waitMilliseconds)
 {
-    char *path = path_;
-    if (snprintf(path_, sizeof path_, "%s/%s.lock", lockDirectory, name) >= static_cast<int>(sizeof path_)) {
+    int length = snprintf(path_, sizeof path_, "%s/%s.lock", lockDirectory, name);
+    acquire(length < static_cast<int>(sizeof path_), what, waitMilliseconds);
+}
+
+RunLock::RunLock(Beside file, const char *what, int waitMilliseconds)
+{
+    int length = snprintf(path_, sizeof path_, "%s.lock", file.path);
+    acquire(length < static_cast<int>(sizeof path_), what, waitMilliseconds);
+}
+
+void RunLock::acquire(bool named, const char *what, int waitMilliseconds)
+{
+    if (!named) {
         fprintf(stderr, "Warning: %s: lock name too long; running unlocked.\n", what);
         return;
     }
+    const char *path = path_;
     timespec start;
     clock_gettime(CLOCK_MONOTONIC, &start);
     long pauseMs = 1;

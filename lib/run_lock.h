@@ -5,7 +5,8 @@
 
 namespace qavo {
 
-// An exclusive flock on "/var/run/<name>.lock", held from construction to destruction (or
+// An exclusive flock on "/var/run/<name>.lock" (or on "<path>.lock" beside a given file),
+// opened without following a link, held from construction to destruction (or
 // to the process's end, however it ends). The wait is bounded: the lock is tried again
 // every few milliseconds until waitMilliseconds have passed; then the holder gives up and
 // prints "Error: <what>: another process still holds its lock; gave up after N ms." on
@@ -20,6 +21,11 @@ namespace qavo {
 class RunLock {
 public:
     RunLock(const char *name, const char *what, int waitMilliseconds);
+    // The lock file "<path>.lock" next to the file at path, for work on that file.
+    struct Beside {
+        const char *path;
+    };
+    RunLock(Beside file, const char *what, int waitMilliseconds);
     ~RunLock();
     RunLock(const RunLock &) = delete;
     RunLock &operator=(const RunLock &) = delete;
@@ -36,6 +42,9 @@ public:
     static void setDirectoryForTests(const char *directory);
 
 private:
+    // Takes the lock on path_, as described above; named is false when path_ did not fit.
+    void acquire(bool named, const char *what, int waitMilliseconds);
+
     int fd_ = -1;
     char path_[256] = "";
     bool gaveUp_ = false;

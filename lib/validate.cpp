@@ -215,4 +215,36 @@ bool isOneLine(std::string_view text)
     return true;
 }
 
+size_t textFault(std::string_view text)
+{
+    const auto *bytes = reinterpret_cast<const unsigned char *>(text.data());
+    size_t at = 0;
+    while (at < text.size()) {
+        unsigned char lead = bytes[at];
+        // Continuation bytes that follow the lead byte; 4 for a byte that cannot lead.
+        size_t extra = lead < 0x80             ? 0
+                       : (lead & 0xE0) == 0xC0 ? 1
+                       : (lead & 0xF0) == 0xE0 ? 2
+                       : (lead & 0xF8) == 0xF0 ? 3
+                                               : 4;
+        if (extra == 4 || extra > text.size() - at - 1)
+            return at + 1;
+        uint32_t code = extra == 0 ? lead : lead & (0x3F >> extra);
+        for (size_t i = 1; i <= extra; ++i) {
+            if ((bytes[at + i] & 0xC0) != 0x80)
+                return at + 1;
+            code = code << 6 | (bytes[at + i] & 0x3F);
+        }
+        static constexpr uint32_t kSmallest[] = {0, 0x80, 0x800, 0x10000};
+        bool overlong = code < kSmallest[extra];
+        bool surrogate = code >= 0xD800 && code <= 0xDFFF;
+        bool control = code < 0x20 || (code >= 0x7F && code <= 0x9F);
+        bool nonCharacter = (code >= 0xFDD0 && code <= 0xFDEF) || (code & 0xFFFE) == 0xFFFE;
+        if (overlong || surrogate || control || nonCharacter || code > 0x10FFFF)
+            return at + 1;
+        at += extra + 1;
+    }
+    return 0;
+}
+
 } // namespace qavo::validate

@@ -4,6 +4,7 @@
 #ifndef QAVO_LIB_VALIDATE_H
 #define QAVO_LIB_VALIDATE_H
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -35,6 +36,10 @@ bool isHostName(std::string_view text);
 bool isDecimal(std::string_view text);
 // No control character (below 0x20, or 0x7f): the value stays on one line.
 bool isOneLine(std::string_view text);
+// 0 when text is readable text everywhere it is shown: well-formed UTF-8 (no overlong
+// forms, no surrogates) without control characters (U+0000-U+001F, U+007F-U+009F) or
+// non-characters. Otherwise the 1-based position of the first byte at fault.
+size_t textFault(std::string_view text);
 
 } // namespace qavo::validate
 

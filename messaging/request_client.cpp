@@ -11,6 +11,14 @@
 // in the 15 seconds. Only a live message on the reply topic is a reply: no program of the
 // router retains replies, so a retained message, or one on any other topic that a broken
 // or hostile broker delivers, is never the answer to a new request.
+//
+// The lock orders only our own programs. Any other client may publish requests on the
+// same topic, which the module answers there too, or publish on the reply topic itself.
+// So the requester also listens on the request topic, sends its request only after both
+// topics were quiet for a moment, and takes only a reply that the order of the broker's
+// deliveries makes the answer to its own request (ReplyWatch); otherwise the exchange ends
+// as "busy" (not sent) or "ambiguous" (sent, answer not told apart).
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -18,17 +26,20 @@
 #include <cstring>
 #include <ctime>
 #include <mosquitto.h>
+#include <string_view>
 
 #include "lib/run_lock.h"
 #include "messaging/borrowed_alarm.h"
 #include "messaging/broker.h"
 #include "messaging/client.h"
+#include "messaging/reply_watch.h"
 #include "messaging/topic.h"
 #include "qavo/mqtt.h"
 
 using qavo::messaging::BorrowedAlarm;
 using qavo::messaging::Client;
 using qavo::messaging::LibraryUse;
+using qavo::messaging::ReplyWatch;
 
 qavo_broker mos_conf;
 char *qvData;
@@ -40,6 +51,11 @@ constexpr long kWaitMilliseconds = 15000;
 constexpr int kLongestPassMs = 1000;
 constexpr int kReconnectDelayMs = 1000;
 constexpr char kTimeoutText[] = "{\"error\":\"timeout\"}";
+constexpr char kBusyText[] = "{\"error\":\"busy\"}";
+constexpr char kAmbiguousText[] = "{\"error\":\"ambiguous\"}";
+// How long both topics must carry nothing before the request goes out: long enough to see
+// a flood, or a reply still on its way to an earlier request, short beside a page load.
+constexpr long kQuietMilliseconds = 20;
 
 volatile sig_atomic_t timeUp;
 
@@ -51,10 +67,13 @@ struct web_ctx {
     const char *payload;
     char request_topic[qavo::messaging::kTopicSize];
     BorrowedAlarm *alarm;
+    ReplyWatch *watch;
     long waitMilliseconds; // 15 seconds less the wait for the topic's lock
     timespec deadline;
-    bool acknowledged; // the first subscription acknowledgement has come
-    bool ended;        // reply stored or time-out; nothing more to do but disconnect
+    timespec quietUntil; // while listening: when the request may go out
+    bool listening;      // subscribed, request not sent since
+    bool acknowledged;   // the first subscription acknowledgement has come
+    bool ended;          // reply stored, refused or time-out; nothing more to do but disconnect
 };
 
 timespec millisecondsFromNow(long ms)
@@ -93,6 +112,8 @@ bool waitIsOver(const web_ctx &ctx)
 int passMilliseconds(const web_ctx &ctx, int longest)
 {
     long long left = millisecondsUntil(ctx.deadline);
+    if (ctx.listening)
+        left = std::min(left, millisecondsUntil(ctx.quietUntil));
     if (left < 1)
         return 1;
     return left < longest ? static_cast<int>(left) : longest;
@@ -128,6 +149,44 @@ void endWithTimeout(web_ctx &ctx)
     ctx.ended = true;
 }
 
+std::string_view payloadOf(const mosquitto_message &message)
+{
+    return {static_cast<const char *>(message.payload),
+            message.payloadlen > 0 ? static_cast<size_t>(message.payloadlen) : 0};
+}
+
+void sendRequest(mosquitto *client, web_ctx &ctx)
+{
+    mosquitto_publish(client, nullptr, ctx.request_topic, static_cast<int>(strlen(ctx.payload)), ctx.payload, ctx.qos,
+                      false);
+    ctx.watch->sent();
+    ctx.listening = false;
+}
+
+// Ends the exchange on the watch's verdict about one message; false to go on waiting.
+bool decide(web_ctx &ctx, ReplyWatch::Verdict verdict, const mosquitto_message &message)
+{
+    switch (verdict) {
+    case ReplyWatch::Verdict::Wait:
+        return false;
+    case ReplyWatch::Verdict::Reply: {
+        std::string_view payload = payloadOf(message);
+        storeReply(payload.data(), payload.size());
+        return true;
+    }
+    case ReplyWatch::Verdict::Busy:
+        fprintf(stderr, "Error: Other clients' messages on %s; the request was not sent.\n", ctx.request_topic);
+        storeReply(kBusyText, sizeof kBusyText - 1);
+        return true;
+    case ReplyWatch::Verdict::Ambiguous:
+        fprintf(stderr, "Error: Other clients' messages on %s; the answer to the request cannot be told apart.\n",
+                ctx.request_topic);
+        storeReply(kAmbiguousText, sizeof kAmbiguousText - 1);
+        return true;
+    }
+    return false;
+}
+
 void sleepMilliseconds(int ms)
 {
     timespec pause{ms / 1000, (ms % 1000) * 1000000L};
@@ -143,8 +202,11 @@ void runExchange(mosquitto *client, web_ctx &ctx)
             endWithTimeout(ctx);
             break;
         }
+        if (ctx.listening && millisecondsUntil(ctx.quietUntil) <= 0)
+            sendRequest(client, ctx);
         int rc = mosquitto_loop(client, passMilliseconds(ctx, kLongestPassMs), 1);
         if (rc != MOSQ_ERR_SUCCESS && !ctx.ended) {
+            ctx.listening = false; // until the next subscription is acknowledged
             sleepMilliseconds(passMilliseconds(ctx, kReconnectDelayMs));
             if (!waitIsOver(ctx))
                 mosquitto_reconnect(client);
@@ -183,17 +245,19 @@ extern "C" void web_connect_callback(mosquitto *client, void *context, int resul
         fprintf(stderr, "%s\n", mosquitto_connack_string(result));
         return;
     }
-    mosquitto_subscribe(client, nullptr, ctx->reply_topics[0], ctx->qos);
+    char *topics[] = {const_cast<char *>(ctx->reply_topics[0]), ctx->request_topic};
+    mosquitto_subscribe_multiple(client, nullptr, 2, topics, ctx->qos, 0, nullptr);
 }
 
-extern "C" void web_subscribe_callback(mosquitto *client, void *context, int, int, const int *)
+extern "C" void web_subscribe_callback(mosquitto *, void *context, int, int, const int *)
 {
     auto *ctx = static_cast<web_ctx *>(context);
     if (ctx->ended)
         return;
-    mosquitto_publish(client, nullptr, ctx->request_topic, static_cast<int>(strlen(ctx->payload)), ctx->payload,
-                      ctx->qos, false);
     // After a reconnection the request goes out again, but the wait is not extended.
+    ctx->watch->restart();
+    ctx->quietUntil = millisecondsFromNow(kQuietMilliseconds);
+    ctx->listening = true;
     if (!ctx->acknowledged) {
         ctx->acknowledged = true;
         startWait(*ctx);
@@ -203,10 +267,13 @@ extern "C" void web_subscribe_callback(mosquitto *client, void *context, int, in
 extern "C" void web_message_callback(mosquitto *, void *context, const mosquitto_message *message)
 {
     auto *ctx = static_cast<web_ctx *>(context);
-    if (ctx->ended || message->retain || !message->topic || strcmp(message->topic, ctx->reply_topics[0]) != 0)
+    if (ctx->ended || message->retain || !message->topic)
         return;
-    storeReply(message->payload, message->payloadlen > 0 ? static_cast<size_t>(message->payloadlen) : 0);
-    ctx->ended = true;
+    if (strcmp(message->topic, ctx->reply_topics[0]) == 0) {
+        ctx->ended = decide(*ctx, ctx->watch->reply(), *message);
+    } else if (strcmp(message->topic, ctx->request_topic) == 0) {
+        ctx->ended = decide(*ctx, ctx->watch->request(payloadOf(*message)), *message);
+    }
 }
 
 extern "C" int web_getData(const char *, const char *suffix, const char *payload)
@@ -236,6 +303,8 @@ extern "C" int web_getData(const char *, const char *suffix, const char *payload
     ctx.qos = 0;
     ctx.payload = payload ? payload : "";
     ctx.alarm = &alarm;
+    ReplyWatch watch(ctx.payload);
+    ctx.watch = &watch;
 
     LibraryUse library;
     Client client(qavo::messaging::newClient("mosqsub", &ctx));

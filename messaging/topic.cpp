@@ -1,43 +1,16 @@
 #include "messaging/topic.h"
 
-#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
+#include "lib/validate.h"
 #include "qavo/md5.h"
 
 namespace qavo::messaging {
 
 size_t topicTextFault(const char *text)
 {
-    const auto *bytes = reinterpret_cast<const unsigned char *>(text);
-    size_t at = 0;
-    while (bytes[at]) {
-        unsigned char lead = bytes[at];
-        // Continuation bytes that follow the lead byte; 4 for a byte that cannot lead.
-        size_t extra = lead < 0x80             ? 0
-                       : (lead & 0xE0) == 0xC0 ? 1
-                       : (lead & 0xF0) == 0xE0 ? 2
-                       : (lead & 0xF8) == 0xF0 ? 3
-                                               : 4;
-        if (extra == 4)
-            return at + 1;
-        uint32_t code = extra == 0 ? lead : lead & (0x3F >> extra);
-        for (size_t i = 1; i <= extra; ++i) {
-            if ((bytes[at + i] & 0xC0) != 0x80)
-                return at + 1;
-            code = code << 6 | (bytes[at + i] & 0x3F);
-        }
-        static constexpr uint32_t kSmallest[] = {0, 0x80, 0x800, 0x10000};
-        bool overlong = code < kSmallest[extra];
-        bool surrogate = code >= 0xD800 && code <= 0xDFFF;
-        bool control = code < 0x20 || (code >= 0x7F && code <= 0x9F);
-        bool nonCharacter = (code >= 0xFDD0 && code <= 0xFDEF) || (code & 0xFFFE) == 0xFFFE;
-        if (overlong || surrogate || control || nonCharacter || code > 0x10FFFF)
-            return at + 1;
-        at += extra + 1;
-    }
-    return 0;
+    return validate::textFault(text);
 }
 
 bool routerTopic(char (&out)[kTopicSize], const char *suffix, bool reply)

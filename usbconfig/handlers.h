@@ -13,7 +13,8 @@ constexpr size_t kSizeTextSize = 16;
 
 // Sets the USB LED through the platform's gpio tool with the GPIO number in "Led_usb":
 // lit when active, dark otherwise; "Usb_gpio_classify" 1 swaps the two patterns. A
-// "Led_usb" that is not a decimal number is refused with a message; no command runs.
+// "Led_usb" that is not a decimal number, or names a line above QAVO_GPIO_MAX, is
+// refused with a message; no command runs.
 void setUsbLed(bool active);
 
 // The printer server steps of "init": stops p910nd; without storage lets printled decide

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "lib/validate.h"
+
 namespace usbconfig {
 namespace {
 
@@ -15,16 +17,29 @@ bool startsWith(std::string_view text, std::string_view prefix)
 
 } // namespace
 
+const char *unreadableName(std::string_view text, size_t &shown)
+{
+    shown = text.size();
+    if (size_t fault = qavo::validate::textFault(text)) {
+        shown = fault - 1;
+        return "is not UTF-8 text without control characters";
+    }
+    if (text.find('?') != std::string_view::npos)
+        return "holds the separator \"?\"";
+    if (text.find('#') != std::string_view::npos)
+        return "holds the record end \"#\"";
+    return nullptr;
+}
+
 bool PartitionList::add(std::string_view mountPoint)
 {
-    const char *problem = nullptr;
-    if (mountPoint.find('?') != std::string_view::npos)
-        problem = "holds the separator \"?\"";
-    else if (mountPoint.size() + 1 > kPartitionListMax - length_)
+    size_t shown;
+    const char *problem = unreadableName(mountPoint, shown);
+    if (!problem && mountPoint.size() + 1 > kPartitionListMax - length_)
         problem = "does not fit in the 255 characters of the list";
     if (problem) {
-        fprintf(stderr, "Error: UsbFisrtPart: mount point %.*s %s; left out\n", static_cast<int>(mountPoint.size()),
-                mountPoint.data(), problem);
+        fprintf(stderr, "Error: UsbFisrtPart: mount point %.*s%s %s; left out\n", static_cast<int>(shown),
+                mountPoint.data(), shown < mountPoint.size() ? "..." : "", problem);
         return false;
     }
     memcpy(text_ + length_, mountPoint.data(), mountPoint.size());

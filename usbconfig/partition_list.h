@@ -14,8 +14,8 @@ constexpr size_t kPartitionListMax = 255;
 // A list being built; it never grows past kPartitionListMax.
 class PartitionList {
 public:
-    // Appends the mount point and "?". A mount point that would not fit, or that holds a
-    // "?" (it would read back as two entries), is left out with a message naming it.
+    // Appends the mount point and "?". A mount point that would not fit, or that breaks
+    // the rule of unreadableName, is left out with a message naming it.
     bool add(std::string_view mountPoint);
     const char *text() const { return text_; }
 
@@ -35,6 +35,12 @@ public:
 private:
     std::string_view rest_;
 };
+
+// The rule for a mount point, and the partition name taken from it, in both places the web
+// pages read them ("UsbFisrtPart" and "/var/usbinfo"): readable text (qavo::validate::
+// textFault) without the list's separator "?" or the record's end "#". nullptr when text
+// keeps it; otherwise why not, with shown set to how many of its bytes may be printed.
+const char *unreadableName(std::string_view text, size_t &shown);
 
 // Is a mount point storage for this tool: a USB disk partition ("/media/sd...") or a
 // memory card ("/media/mmc...").

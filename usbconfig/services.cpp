@@ -1,5 +1,6 @@
 // The USB LED, the printer server and file sharing.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
@@ -7,6 +8,7 @@
 #include "lib/command.h"
 #include "lib/rooted_path.h"
 #include "lib/settings.h"
+#include "qavo/leds.h"
 #include "usbconfig/handlers.h"
 #include "usbconfig/partition_list.h"
 
@@ -17,7 +19,15 @@ void setUsbLed(bool active)
 {
     // The LED's wiring decides which pattern lights it: "Usb_gpio_classify" 1 swaps them.
     bool swapped = qavo::settingNumber(qavo::kRouterSection, "Usb_gpio_classify") == 1;
-    qavo::quote::Value led = qavo::quote::decimal("Led_usb", qavo::setting(qavo::kRouterSection, "Led_usb"));
+    const char *line = qavo::setting(qavo::kRouterSection, "Led_usb");
+    qavo::quote::Value led = qavo::quote::decimal("Led_usb", line);
+    if (!qavo::quote::accept(led))
+        return;
+    // The gpio tool gets the lines the library's LED requests take, and no others.
+    if (strtoul(line, nullptr, 10) > QAVO_GPIO_MAX) {
+        fprintf(stderr, "Error: setting Led_usb is above %d, the highest GPIO line; refused\n", QAVO_GPIO_MAX);
+        return;
+    }
     if (active != swapped)
         qavo::runCommand<qavo::kSmallCommandSize>(1, "gpio l %s 4000 0 1 0 0", {led});
     else

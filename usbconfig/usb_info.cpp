@@ -79,10 +79,9 @@ UsbSizes sizesOf(const struct statfs &fs)
 
 bool formatUsbRecord(std::string_view name, const UsbSizes &sizes, char *out, size_t size)
 {
-    for (char c : name) {
-        if (c == '?' || c == '#' || static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
-            return false;
-    }
+    size_t shown;
+    if (unreadableName(name, shown))
+        return false;
     char total[kSizeTextSize], used[kSizeTextSize], free[kSizeTextSize];
     chform_size_usb(sizes.totalKib, total);
     chform_size_usb(sizes.usedKib, used);

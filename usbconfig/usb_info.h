@@ -21,8 +21,8 @@ struct UsbSizes {
 // the free blocks on every other file system. An empty file system is 0% used.
 UsbSizes sizesOf(const struct statfs &fs);
 
-// One record, "name?total?used?free?share?#", into out. False when the name would
-// break the file's format ("?", "#" or a control character) or the record does not fit.
+// One record, "name?total?used?free?share?#", into out. False when the name breaks the
+// rule of unreadableName (partition_list.h) or the record does not fit.
 bool formatUsbRecord(std::string_view name, const UsbSizes &sizes, char *out, size_t size);
 
 } // namespace usbconfig

@@ -104,10 +104,16 @@ QAVO_API void set_QAVOInfo(const char *host, int port, int keepalive);
 
 /*
  * One blocking request/response exchange; always returns 0, the outcome is in qvData.
- * Subscribes to "pelvanto/router/<suffix>/R", publishes payload (null: empty) on
- * "pelvanto/router/<suffix>" once the subscription is acknowledged, and waits:
- *   - the first message on the reply topic becomes qvData, as text up to its first zero
- *     byte ("" for an empty message); the exchange ends as soon as it arrives;
+ * Subscribes to "pelvanto/router/<suffix>/R" and to the request topic
+ * "pelvanto/router/<suffix>", publishes payload (null: empty) on the request topic once
+ * the subscription is acknowledged and both topics carried nothing for 20 ms, and waits:
+ *   - the first message on the reply topic after the request came back from the broker
+ *     becomes qvData, as text up to its first zero byte ("" for an empty message); the
+ *     exchange ends as soon as it arrives;
+ *   - other clients' requests or replies on the two topics end the exchange at once with a
+ *     message on standard error: before the request went out, qvData becomes
+ *     "{\"error\":\"busy\"}" and nothing is sent; after it, "{\"error\":\"ambiguous\"}" (the
+ *     answer to it could not be told from theirs);
  *   - 15 seconds after the acknowledgement without a reply, or 15 seconds after the start
  *     without an acknowledgement (connection refused, subscription never acknowledged),
  *     "web_timeout!" is printed on standard output and qvData becomes "{\"error\":\"timeout\"}";

@@ -4,19 +4,19 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
 
+#include "lib/temporary_files.h"
+
 namespace qavo::nvram {
 namespace {
 
 constexpr const char *kLockDirectory = "/var/nvram/";
 constexpr int kLockAttempts = 16;
-constexpr char kTemporaryInfix[] = ".tmp.";
 
 bool writeAll(int fd, std::string_view bytes)
 {
@@ -30,55 +30,6 @@ bool writeAll(int fd, std::string_view bytes)
         bytes.remove_prefix(static_cast<std::size_t>(written));
     }
     return true;
-}
-
-// fsync of the directory that holds `path`, so a rename in it is durable.
-void syncParentDirectory(const char *path)
-{
-    char directory[kPathSize];
-    std::snprintf(directory, sizeof directory, "%s", path);
-    char *slash = std::strrchr(directory, '/');
-    if (slash == nullptr)
-        return;
-    if (slash == directory)
-        slash[1] = '\0';
-    else
-        *slash = '\0';
-    Descriptor fd(open(directory, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (fd)
-        fsync(fd.get());
-}
-
-// Removes "<name>.tmp.*" in the directory of `path`: temporaries of killed
-// writers. Only the path's single writer calls this, so none is in use.
-void removeStaleTemporaries(const char *path)
-{
-    char directory[kPathSize];
-    std::snprintf(directory, sizeof directory, "%s", path);
-    char *slash = std::strrchr(directory, '/');
-    const char *name = path;
-    if (slash != nullptr) {
-        name = path + (slash - directory) + 1;
-        if (slash == directory)
-            slash[1] = '\0';
-        else
-            *slash = '\0';
-    } else {
-        std::snprintf(directory, sizeof directory, ".");
-    }
-    char prefix[kPathSize];
-    int prefixLength = std::snprintf(prefix, sizeof prefix, "%s%s", name, kTemporaryInfix);
-    if (prefixLength <= 0 || static_cast<std::size_t>(prefixLength) >= sizeof prefix)
-        return;
-    Directory listing(opendir(directory));
-    if (!listing)
-        return;
-    int directoryFd = dirfd(listing.get());
-    while (const dirent *entry = readdir(listing.get())) {
-        if (std::strncmp(entry->d_name, prefix, static_cast<std::size_t>(prefixLength)) == 0) {
-            unlinkat(directoryFd, entry->d_name, 0);
-        }
-    }
 }
 
 bool sameFile(const struct stat &a, const struct stat &b)
@@ -153,33 +104,21 @@ ReadStatus readWholeFile(const char *path, ByteBuffer &out)
 
 bool replaceFile(const char *path, std::string_view bytes, mode_t mode)
 {
-    char temporary[kPathSize];
-    if (std::snprintf(temporary, sizeof temporary, "%s%sXXXXXX", path, kTemporaryInfix) >=
-        static_cast<int>(sizeof temporary)) {
-        errno = ENAMETOOLONG;
-        return false;
-    }
     if (!makeParentDirectories(path))
         return false;
-    removeStaleTemporaries(path);
-    // mkostemp creates the file exclusively with mode 0600: a link planted at
-    // the name makes it fail rather than redirect the write.
-    Descriptor fd(mkostemp(temporary, O_CLOEXEC));
+    temporary::removeStaleTemporaries(path);
+    char name[kPathSize];
+    Descriptor fd(temporary::createHeld(path, name, sizeof name));
     if (!fd)
         return false;
-    if (fchmod(fd.get(), mode) != 0 || !writeAll(fd.get(), bytes) || fsync(fd.get()) != 0 || !fd.close()) {
+    // Held until after the rename, so no other writer takes it for a killed writer's.
+    if (fchmod(fd.get(), mode) != 0 || !writeAll(fd.get(), bytes) || fsync(fd.get()) != 0 || rename(name, path) != 0) {
         int saved = errno;
-        unlink(temporary);
+        unlink(name);
         errno = saved;
         return false;
     }
-    if (rename(temporary, path) != 0) {
-        int saved = errno;
-        unlink(temporary);
-        errno = saved;
-        return false;
-    }
-    syncParentDirectory(path);
+    temporary::syncParentDirectory(path);
     return true;
 }
 

@@ -43,11 +43,11 @@ constexpr mode_t kStoreFileMode = 0600;
 
 // Replaces the file with `bytes` so that it holds either the old or the new
 // contents at any moment: a temporary file of a unique name "<path>.tmp.XXXXXX"
-// created exclusively in the same directory (never through a link), fsync,
-// rename, fsync of the directory. Temporaries of the same path left by a
-// killed writer are removed first, so the caller must be the only writer of
-// the path (the store lock). Creates missing directories. False on failure
-// (errno set); the old file is then unchanged.
+// created exclusively in the same directory (never through a link) and held
+// in use, fsync, rename, fsync of the directory (lib/temporary_files.h).
+// Temporaries of the same path left by a killed writer are removed first.
+// Creates missing directories. False on failure (errno set); the old file is
+// then unchanged.
 bool replaceFile(const char *path, std::string_view bytes, mode_t mode);
 
 // Exclusive lock on the runtime copies' directory "/var/nvram", held until

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cctype>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "init/eeprom_mac.h"
@@ -48,9 +50,9 @@ Lines writes(const char *w28, const char *w2a, const char *w2c, const char *w2e,
             std::string("iwpriv ra0 e2p 30=") + w30, std::string("iwpriv ra0 e2p 32=") + w32};
 }
 
-Lines then(Lines lines, std::initializer_list<std::string> more)
+Lines then(Lines lines, const Lines &more)
 {
-    lines.insert(lines.end(), more);
+    lines.insert(lines.end(), more.begin(), more.end());
     return lines;
 }
 
@@ -59,10 +61,34 @@ struct Outcome {
     Lines commands;
 };
 
+// The unit's EEPROM as the driver prints it: the dump, changed by every write command
+// that succeeds ("iwpriv ra0 e2p OO=HHLL" puts HHLL after "[0x00OO]:").
+std::string eeprom;
+
+void readEeprom(char (&dump)[qavo::eeprom::kDumpSize])
+{
+    snprintf(dump, sizeof dump, "%s", eeprom.c_str());
+}
+
+int writeEeprom(const std::string &command)
+{
+    unsigned offset = 0xffff;
+    char word[5] = "", marker[16];
+    sscanf(command.c_str(), "iwpriv ra0 e2p %x=%4s", &offset, word);
+    snprintf(marker, sizeof marker, "[0x%04X]:", offset);
+    for (size_t i = 0, at = eeprom.find(marker); at != std::string::npos && i < 4; ++i)
+        eeprom[at + 9 + i] = static_cast<char>(toupper(word[i]));
+    return 0;
+}
+
+// Runs the repair on dump with the recorder's failures (set up by the caller) in front of
+// the simulated EEPROM.
 Outcome repair(const std::string &dump, qavo::test::CommandRecorder &recorder)
 {
+    eeprom = dump;
+    recorder.on("iwpriv ra0 e2p ", writeEeprom);
     testing::internal::CaptureStdout();
-    EXPECT_EQ(0, qavo::factory::repairFromDump(dump, 0));
+    EXPECT_EQ(0, qavo::factory::repairFromDump(dump, 0, readEeprom));
     return {testing::internal::GetCapturedStdout(), recorder.commands()};
 }
 
@@ -142,29 +168,44 @@ TEST(FactoryMac, OnlyTheFirst4095BytesOfTheDumpAreExamined)
     EXPECT_EQ(kUnreadable, repair(padding + " " + words, recorder).output);
 }
 
-// A failed write or store update would leave the fault for the next boot to find: the
-// repair stops at the failure and the unit does not reboot, so it cannot loop.
-TEST(FactoryMac, NoRebootAfterAFailedWriteOrStoreUpdate)
+// A step of the repair that fails puts back the words already tried, so the unit is left
+// as it was and the next boot tries again; it does not reboot, so it cannot loop.
+TEST(FactoryMac, AFailedStepPutsTheOldWordsBackAndDoesNotReboot)
 {
-    const std::string dump = driverDump(kMaker, kMaker, {0x5a, 0x17, 0xc3, 0x12, 0x34, 0x00});
-    const Lines all =
-        then(writes("175a", "12c3", "ff34", "175a", "12c3", "0035"), {"nvram_set 2860 WAN_MAC_ADDR 5a:17:c3:12:35:00"});
-    struct Failure {
-        const char *prefix;
-        size_t commandsRun;
-        const char *message;
+    const std::string dump = driverDump(kMaker, {1, 2, 3, 4, 5, 6}, {0x5a, 0x17, 0xc3, 0x12, 0x34, 0x00});
+    const Lines repairs = writes("175a", "12c3", "ff34", "175a", "12c3", "0035");
+    const Lines back = writes("0201", "0403", "0605", "175a", "12c3", "0034");
+    const std::string store = "nvram_set 2860 WAN_MAC_ADDR 5a:17:c3:12:35:00";
+    const struct {
+        std::vector<std::pair<const char *, int>> fails; // commands that begin so, and their wait status
+        Lines commands;
+        const char *failed; // what the "failed" lines say
+        bool asItWas;
     } failures[] = {
-        {"iwpriv ra0 e2p 28=", 1, "[Debug]Fix Mac failed: EEPROM word 0x0028 175a (status 256); no reboot\n"},
-        {"iwpriv ra0 e2p 30=", 5, "[Debug]Fix Mac failed: EEPROM word 0x0030 12c3 (status 256); no reboot\n"},
-        {"nvram_set ", 7, "[Debug]Fix Mac failed: WAN_MAC_ADDR 5a:17:c3:12:35:00 not stored (status 256); no reboot\n"},
+        {{{"iwpriv ra0 e2p 28=175a", 256}}, {repairs[0], back[0]}, "EEPROM word 0x0028 175a (exit status 1)", true},
+        {{{"iwpriv ra0 e2p 32=0035", 9}}, then(repairs, back), "EEPROM word 0x0032 0035 (killed by signal 9)", true},
+        // The driver says it wrote the word but did not.
+        {{{"iwpriv ra0 e2p 2a=12c3", 0}}, then(repairs, back), "the EEPROM does not hold the words written", true},
+        {{{"nvram_set ", 512}},
+         then(then(repairs, {store}), back),
+         "WAN_MAC_ADDR 5a:17:c3:12:35:00 not stored (exit status 2)",
+         true},
+        {{{"iwpriv ra0 e2p 32=0035", 256}, {"iwpriv ra0 e2p 28=0201", 256}},
+         then(repairs, back),
+         "EEPROM word 0x0032 0035 (exit status 1)\n[Debug]Fix Mac failed: EEPROM word 0x0028 0201 (exit status 1)",
+         false},
     };
-    for (const Failure &f : failures) {
-        SCOPED_TRACE(f.prefix);
+    for (const auto &f : failures) {
+        SCOPED_TRACE(f.failed);
         qavo::test::CommandRecorder recorder;
-        recorder.exitWith(f.prefix, 1);
+        for (const auto &[command, status] : f.fails)
+            recorder.on(command, [status = status](const std::string &) { return status; });
         Outcome outcome = repair(dump, recorder);
-        EXPECT_EQ(Lines(all.begin(), all.begin() + f.commandsRun), outcome.commands);
-        EXPECT_EQ(f.message, outcome.output);
+        EXPECT_EQ(f.commands, outcome.commands);
+        EXPECT_EQ(std::string("[Debug]Fix Mac failed: ") + f.failed + "\n[Debug]Fix Mac: old EEPROM words " +
+                      (f.asItWas ? "written back" : "could not all be written back") + "; no reboot\n",
+                  outcome.output);
+        EXPECT_EQ(f.asItWas, eeprom == dump);
     }
 }
 

@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include "lib/run_lock.h"
+#include "messaging/reply_watch.h"
 #include "messaging/topic.h"
 #include "qavo/mqtt.h"
 #include "scripted_broker.h"
@@ -296,6 +297,32 @@ TEST(RequestClient, ExchangesOnOneTopicRunOneAtATime)
     int status = 0;
     waitpid(holder, &status, 0);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+// Events: x subscribed again, s request sent, o our request's copy, f another client's
+// request, r a reply; the exchange ends with the first verdict other than Wait.
+TEST(ReplyWatch, OnlyTheFirstReplyAfterOurOwnRequestCameBackIsTheAnswer)
+{
+    using V = qavo::messaging::ReplyWatch::Verdict;
+    const std::pair<const char *, V> cases[] = {
+        {"sor", V::Reply}, {"sofr", V::Reply}, {"soxsor", V::Reply}, {"so", V::Wait},        {"r", V::Busy},
+        {"f", V::Busy},    {"sxr", V::Busy},   {"sr", V::Ambiguous}, {"sfor", V::Ambiguous}, {"soor", V::Ambiguous},
+    };
+    for (const auto &[events, expected] : cases) {
+        qavo::messaging::ReplyWatch watch("ours");
+        V verdict = V::Wait;
+        for (const char *event = events; *event && verdict == V::Wait; ++event) {
+            if (*event == 'x')
+                watch.restart();
+            else if (*event == 's')
+                watch.sent();
+            else if (*event == 'r')
+                verdict = watch.reply();
+            else
+                verdict = watch.request(*event == 'o' ? "ours" : "theirs");
+        }
+        EXPECT_EQ(verdict, expected) << events;
+    }
 }
 
 } // namespace

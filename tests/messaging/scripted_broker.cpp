@@ -70,6 +70,12 @@ std::string utf8(const std::string &text)
     return std::string{static_cast<char>(text.size() >> 8), static_cast<char>(text.size() & 255)} + text;
 }
 
+// The two-byte length of the string at that offset.
+size_t lengthAt(const std::string &packet, size_t at)
+{
+    return size_t(static_cast<unsigned char>(packet[at])) << 8 | static_cast<unsigned char>(packet[at + 1]);
+}
+
 size_t headerLength(const std::string &packet)
 {
     size_t i = 1;
@@ -137,26 +143,26 @@ void ScriptedBroker::session(int fd)
                 return;
             break;
         }
-        case 0x80: { // SUBSCRIBE: acknowledge its message id with QoS 0 granted
+        case 0x80: { // SUBSCRIBE: acknowledge its message id with QoS 0 granted to each topic
             if (script_ == Script::NeverAcknowledge)
                 break;
             size_t body = headerLength(packet);
-            send(fd, std::string("\x90\x03", 2) + packet.substr(body, 2) + '\x00');
+            std::string granted; // each filter: length, text, requested QoS
+            for (size_t at = body + 2; at + 2 < packet.size(); at += 2 + lengthAt(packet, at) + 1)
+                granted += '\x00';
+            send(fd, '\x90' + remainingLength(2 + granted.size()) + packet.substr(body, 2) + granted);
             if (script_ == Script::HostileAnswers) {
-                size_t topicLength = size_t(static_cast<unsigned char>(packet[body + 2])) << 8 |
-                                     static_cast<unsigned char>(packet[body + 3]);
-                std::string retained = utf8(packet.substr(body + 4, topicLength)) + "retained";
+                std::string retained = utf8(packet.substr(body + 4, lengthAt(packet, body + 2))) + "retained";
                 send(fd, "\x31" + remainingLength(retained.size()) + retained);
                 std::string elsewhere = utf8("pelvanto/router/other/R") + "elsewhere";
                 send(fd, "\x30" + remainingLength(elsewhere.size()) + elsewhere);
             }
             break;
         }
-        case 0x30: { // PUBLISH QoS 0: answer on the reply topic
+        case 0x30: { // PUBLISH QoS 0: delivered back to its sender (subscribed to it), then answered
+            send(fd, packet);
             size_t body = headerLength(packet);
-            size_t topicLength =
-                size_t(static_cast<unsigned char>(packet[body])) << 8 | static_cast<unsigned char>(packet[body + 1]);
-            std::string topic = packet.substr(body + 2, topicLength);
+            std::string topic = packet.substr(body + 2, lengthAt(packet, body));
             std::string content = utf8(topic + "/R") + reply_;
             send(fd, "\x30" + remainingLength(content.size()) + content);
             break;

@@ -11,7 +11,8 @@
 class ScriptedBroker {
 public:
     enum class Script {
-        AnswerRequests,   // CONNACK 0, SUBACK, and answer each PUBLISH with `reply` on "<topic>/R"
+        AnswerRequests,   // CONNACK 0, SUBACK, and each PUBLISH delivered back, then answered with
+                          // `reply` on "<topic>/R"
         NeverAcknowledge, // CONNACK 0, but never a SUBACK
         RefuseAll,        // CONNACK with return code 5 (not authorised) to every connection
         HostileAnswers,   // as AnswerRequests, but right after the SUBACK a retained message

@@ -1,8 +1,9 @@
 #!/bin/bash
 # shellcheck disable=SC2016 # the single-quoted boot runs in the virtual router's shell
 # Factory MAC repair in whole boots: "iwpriv ra0 e2p" prints a driver dump from a fixture
-# and records the write commands, "reboot" is recorded, and the repaired WAN_MAC_ADDR is
-# read back from the real store after the run. Also the rest of the wireless defaults and
+# (kept up to date by the write commands where a repair is expected), every iwpriv call
+# and "reboot" are recorded, and the repaired WAN_MAC_ADDR is read back from the real
+# store after the run. Also the rest of the wireless defaults and
 # the system LED of a factory boot. (A refused write, which must not reboot, is a unit test.)
 source "$QAVO_SOURCE_DIR/sim/testlib.sh"
 
@@ -34,17 +35,36 @@ boot='initqavo; status=$?; echo "store: WAN_MAC_ADDR=$(nvram_get 2860 WAN_MAC_AD
 # Line number of the first command of initqavo matching the pattern (0: none).
 line_of() { sh_commands initqavo | grep -n -F -- "$1" | head -n 1 | cut -d: -f1 | grep . || echo 0; }
 
+# An EEPROM behind iwpriv, as the driver keeps one: "iwpriv ra0 e2p" prints the dump in
+# /.vrouter/eeprom, "iwpriv ra0 e2p OO=HHLL" changes the word at OO there; the stand-in
+# still records every call first.
+eeprom_iwpriv='mkdir /.vrouter/recorded
+mv /.vrouter/bin/iwpriv /.vrouter/recorded/iwpriv
+cp /.vrouter/canned/eeprom /.vrouter/eeprom
+cat > /.vrouter/bin/iwpriv <<"EOF"
+#!/bin/sh
+/.vrouter/recorded/iwpriv "$@" || exit
+[ $# = 2 ] && exec cat /.vrouter/eeprom
+offset=$(printf "%04X" "0x${3%%=*}") word=$(echo "${3#*=}" | tr a-f A-F)
+sed -i "s/\[0x$offset\]:[0-9A-F]*/[0x$offset]:$word/" /.vrouter/eeprom
+EOF
+chmod +x /.vrouter/bin/iwpriv'
+
 # 1. A unit with the maker's block and a wrong WAN field (one less) is repaired and rebooted.
-vr_run --canned "$(canned_for 002E=175A 0030=12C3 0032=0034)" -- /bin/sh -c "$boot"
+canned=$(mktemp -d "$vr_runs/canned.XXXX")
+e2p_dump "${wireless[@]}" 002E=175A 0030=12C3 0032=0034 > "$canned/eeprom"
+vr_run --canned "$canned" --setup "$eeprom_iwpriv" -- /bin/sh -c "$boot"
 expect_eq "boot status" 0 "$VR_STATUS"
-# The dump read, then the six writes: 0x0028 a copy of the wireless MAC, the WAN field plus one.
+# The dump read, the six writes (0x0028 a copy of the wireless MAC, the WAN field plus
+# one), then the dump read again to check them.
 repair_calls='iwpriv ra0 e2p
 iwpriv ra0 e2p 28=175a
 iwpriv ra0 e2p 2a=12c3
 iwpriv ra0 e2p 2c=ff34
 iwpriv ra0 e2p 2e=175a
 iwpriv ra0 e2p 30=12c3
-iwpriv ra0 e2p 32=0035'
+iwpriv ra0 e2p 32=0035
+iwpriv ra0 e2p'
 expect_eq "iwpriv calls" "$repair_calls" "$(standin_calls iwpriv)"
 expect_lines "reboot" "$(standin_calls reboot)" <<< "reboot -f"
 grep -qx 'store: WAN_MAC_ADDR=5a:17:c3:12:35:00' "$VR_STDOUT" || vr_fail "WAN_MAC_ADDR not stored"

@@ -152,15 +152,17 @@ pptp)
 	;;
 mac-repair)
 	# The driver's writes landed in the Factory partition: 0x28 a copy of the wireless
-	# MAC, the WAN field the wireless MAC plus one; the store has it, the reboot was asked
-	# for after the store update, and the WAN bring-up used the repaired MAC.
+	# MAC, the WAN field the wireless MAC plus one; they were read back, the store has it,
+	# the reboot was asked for after the store update, and the WAN bring-up used the
+	# repaired MAC.
 	expect_eq "the repaired factory data" "000020 ff ff ff ff ff ff ff ff 5a 17 c3 12 34 ff 5a 17
 000030 c3 12 35 00 ff ff ff ff ff ff ff ff ff ff ff ff" "$(section flash | grep -E '^0000[23]0 ')"
 	expect_eq "the store's WAN MAC" "5a:17:c3:12:35:00" "$(field 'store WAN_MAC_ADDR')"
 	commands=$(section 'shell commands' | awk '{ $1 = ""; $2 = ""; sub(/^  /, ""); print }')
 	expect_eq "repair commands in order" "initqavo iwpriv ra0 e2p 32=0035
+initqavo iwpriv ra0 e2p >/tmp/e2p
 initqavo nvram_set 2860 WAN_MAC_ADDR 5a:17:c3:12:35:00
-initqavo reboot -f" "$(grep -A2 -F 'e2p 32=' <<<"$commands")"
+initqavo reboot -f" "$(grep -A3 -F 'e2p 32=' <<<"$commands")"
 	expect_eq "the repaired WAN MAC" "5a:17:c3:12:35:00" "$(field MAC)"
 	expect_eq "the provider's lease is the router's" "5a:17:c3:12:35:00 ${address%/24}" "$lease"
 	;;

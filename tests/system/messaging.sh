@@ -4,9 +4,10 @@
 # then the broker scenarios of messaging_broker_test, the wire level in the broker's log,
 # and the example subscriber qavo_sub answering requests and reporting signals. The
 # success reply carries the stored LAN address in mode 1 and br0's live one in modes 0, 2.
-# Concurrent requests to one module each get their own reply; suffixes that are not UTF-8
-# are refused at once; the shipped broker configuration drops retained and oversized
-# messages.
+# Concurrent requests to one module each get their own reply; while Debian's mosquitto_pub
+# floods the module's request or reply topic, no request takes another client's reply
+# (they are refused instead); suffixes that are not UTF-8 are refused at once; the shipped
+# broker configuration drops retained and oversized messages.
 source "$QAVO_SOURCE_DIR/sim/testlib.sh"
 driver=$QAVO_BUILD_DIR/tests/system/messaging_broker_test
 
@@ -41,6 +42,22 @@ vr_run --bind "$QAVO_BUILD_DIR" -- bash -c '
 		for i in $(seq 20); do grep -q "\"key$i\":\"value$i\"" /tmp/request$i.out || mixed=$((mixed + 1)); done
 	done
 	echo "replies to another request: $mixed of 60"
+	echo "== other clients flooding the request and the reply topic"
+	for topic in pelvanto/router/echo pelvanto/router/echo/R; do
+		while :; do printf "flood%.0s\n" 1 2 3 4 5; sleep 0.002; done | mosquitto_pub -h 127.0.0.1 -t "$topic" -l &
+		sleep 0.5
+		wrong=0 refused=0
+		for i in $(seq 20); do
+			case $(qavo_webreq echo "ping$i" 2> /dev/null) in
+			"ping$i") ;;
+			"{\"error\":"*) refused=$((refused + 1)) ;;
+			*) wrong=$((wrong + 1)) ;;
+			esac
+		done
+		kill $!; wait $! 2> /dev/null
+		echo "$topic: wrong replies $wrong of 20, refusals $([ $refused -gt 0 ] && echo some || echo none)"
+	done
+	sleep 0.5; qavo_webreq echo "after the floods"
 	echo "== suffix that is not UTF-8"
 	bad=$(printf "bad\377")
 	start=$EPOCHREALTIME; qavo_webreq "$bad" "{}"; echo "status $? fast $(awk -v a=$start -v b=$EPOCHREALTIME "BEGIN { print (b - a < 1) }")"
@@ -73,6 +90,10 @@ driver status 0
 {"success":false,"error":"unknown module"}
 == concurrent requests
 replies to another request: 0 of 60
+== other clients flooding the request and the reply topic
+pelvanto/router/echo: wrong replies 0 of 20, refusals some
+pelvanto/router/echo/R: wrong replies 0 of 20, refusals some
+after the floods
 == suffix that is not UTF-8
 Error: Topic suffix is not UTF-8 text without control characters (byte 4); nothing was sent.
 (no reply: broker not reachable)

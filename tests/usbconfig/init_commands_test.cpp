@@ -165,18 +165,18 @@ TEST_F(UsbInit, HostileMountPointsAreReadBackAndQuoted)
     directory("media/sdb1\nx");
     directory("media/sd\\q");
     Lines commands = init();
-    EXPECT_EQ("/media/mmc a';reboot;'?/media/sdb1\nx?/media/sd\\q?", stored("UsbFisrtPart"));
+    EXPECT_EQ("/media/mmc a';reboot;'?/media/sd\\q?", stored("UsbFisrtPart"));
     EXPECT_NE(commands.end(), std::find(commands.begin(), commands.end(), "'/media/mmc a'\\'';reboot;'\\''/init.sh'"));
-    // The record whose name holds a line break cannot be read by the web pages: left out.
+    // The name that holds a line break cannot be read by the web pages: left out of both.
     std::string info = read("var/usbinfo");
     EXPECT_EQ(0u, info.find("mmc a';reboot;'?")) << info;
     EXPECT_EQ(std::string::npos, info.find("sdb1")) << info;
     EXPECT_NE(std::string::npos, info.find("#sd\\q?")) << info;
 }
 
-TEST_F(UsbInit, LedNumberThatIsNoNumberIsRefused)
+TEST_F(UsbInit, LedNumberThatIsNoGpioLineIsRefused)
 {
-    for (const char *led : {"13;reboot", "", "1 3", "$(reboot)"}) {
+    for (const char *led : {"13;reboot", "", "1 3", "$(reboot)", "73", "4294967368"}) {
         recorder_.clear();
         set("Led_usb", led);
         Lines commands = init();
@@ -184,6 +184,34 @@ TEST_F(UsbInit, LedNumberThatIsNoNumberIsRefused)
             EXPECT_NE(0u, line.rfind("gpio", 0)) << line;
         EXPECT_NE(std::string::npos, stderr_.find("Led_usb")) << led;
         EXPECT_EQ("killall p910nd", commands.back()); // the rest of the sequence runs
+    }
+}
+
+TEST_F(UsbInit, TheListAndTheInfoFileKeepTheSameMountPoints)
+{
+    const struct {
+        const char *kernel; // as /proc/mounts shows it
+        const char *point;
+        bool kept;
+    } cases[] = {
+        {"/media/sda1", "/media/sda1", true},
+        {"/media/sdb\xc3\xa9t\xc3\xa9", "/media/sdb\xc3\xa9t\xc3\xa9", true},
+        {"/media/sdc\\011tab", "/media/sdc\ttab", false},
+        {"/media/sde\xff\xfe", "/media/sde\xff\xfe", false},
+        {"/media/sdg#1", "/media/sdg#1", false},
+    };
+    Lines kernel;
+    for (const auto &c : cases) {
+        kernel.push_back(c.kernel);
+        directory(c.point + 1);
+    }
+    mounts(kernel);
+    init();
+    std::string list = stored("UsbFisrtPart");
+    std::string info = read("var/usbinfo");
+    for (const auto &c : cases) {
+        EXPECT_EQ(c.kept, list.find(std::string(c.point) + "?") != std::string::npos) << c.point << " in " << list;
+        EXPECT_EQ(c.kept, info.find(std::string(c.point + 7) + "?") != std::string::npos) << c.point << " in " << info;
     }
 }
 
