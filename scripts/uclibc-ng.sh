@@ -12,7 +12,9 @@
 #
 # Configuration: `make defconfig` and this fragment: native threads with TLS, 64-bit file
 # offsets, IPv6, wide characters (libstdc++'s <string_view> needs them), C99 math and
-# stack protection, no locales. The loader keeps classic DT_HASH (no
+# stack protection; no locales, no long double functions (wrappers of the double ones
+# here), no profiling support, no /etc/ld.so.cache (the loader searches its directories;
+# under qemu it would read the host's glibc cache). The loader keeps classic DT_HASH (no
 # LDSO_GNU_HASH_SUPPORT): binutils 2.40 writes only DT_MIPS_XHASH for
 # --hash-style=gnu, which the 1.0.35 loader cannot read.
 #
@@ -107,6 +109,7 @@ uclibc_config() {
 		UCLIBC_HAS_FLOATS=y
 		# UCLIBC_HAS_FPU is not set
 		DO_C99_MATH=y
+		# UCLIBC_HAS_LONG_DOUBLE_MATH is not set
 		KERNEL_HEADERS="$work/kernel-headers"
 		HAVE_SHARED=y
 		# LDSO_GNU_HASH_SUPPORT is not set
@@ -117,6 +120,8 @@ uclibc_config() {
 		UCLIBC_HAS_WCHAR=y
 		# UCLIBC_HAS_LOCALE is not set
 		UCLIBC_HAS_SSP=y
+		# UCLIBC_HAS_PROFILING is not set
+		# LDSO_CACHE_SUPPORT is not set
 		RUNTIME_PREFIX="/"
 		DEVEL_PREFIX="/usr/"
 		CROSS_COMPILER_PREFIX="$triplet-"
