@@ -21,6 +21,7 @@
 #include "init/factory_steps.h"
 #include "lib/command.h"
 #include "lib/holders.h"
+#include "lib/system.h"
 #include "qavo/files.h"
 #include "qavo/runner.h"
 
@@ -177,7 +178,7 @@ void readDump(char (&dump)[eeprom::kDumpSize])
 {
     QavoSystem("iwpriv ra0 e2p >/tmp/e2p", 0);
     memset(dump, 0, sizeof dump);
-    if (File file{fopen("/tmp/e2p", "re")})
+    if (File file{sys::openFile("/tmp/e2p", "re")})
         readAllStrSized(dump, sizeof dump, file.get()); // a longer dump keeps its first 4095 bytes
 }
 

@@ -6,6 +6,7 @@
 #include "init/boot.h"
 #include "lib/holders.h"
 #include "lib/settings.h"
+#include "lib/system.h"
 #include "nvram.h"
 
 namespace {
@@ -28,7 +29,7 @@ int Sleep(unsigned n)
 int setDefault()
 {
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        if (qavo::File(fopen(kStorePidFile, "re"))) {
+        if (qavo::File(qavo::sys::openFile(kStorePidFile, "re"))) {
             nvram_init(qavo::kRouterSection);
             puts("\n[Debug] nvram_init...");
             return 0;

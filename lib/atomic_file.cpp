@@ -7,7 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "lib/rooted_path.h"
+#include "lib/system.h"
 #include "lib/temporary_files.h"
 
 namespace qavo {
@@ -40,8 +40,6 @@ bool resolveLinks(const char *path, char *out, size_t size)
     errno = ELOOP;
     return false;
 }
-
-const char *testRoot = nullptr;
 
 // An unnamed file in the directory of target (O_TMPFILE): a process killed before the
 // commit leaves nothing behind. -1 where the file system, the kernel or the C library
@@ -92,20 +90,10 @@ bool linkUnnamed(int fd, const char *target, char *name, size_t size)
 
 } // namespace
 
-void AtomicFile::setRootForTests(const char *root)
-{
-    testRoot = root;
-}
-
-const char *AtomicFile::rootForTests()
-{
-    return testRoot;
-}
-
 bool AtomicFile::exists(const char *path)
 {
     char rooted[256];
-    return rootedPath(path, rooted, sizeof rooted) && access(rooted, F_OK) == 0;
+    return sys::rootedPath(path, rooted, sizeof rooted) && access(rooted, F_OK) == 0;
 }
 
 AtomicFile::~AtomicFile()
@@ -118,7 +106,7 @@ bool AtomicFile::open(const char *path, unsigned mode)
     discard();
     failed_ = false;
     char rooted[256];
-    if (!rootedPath(path, rooted, sizeof rooted)) {
+    if (!sys::rootedPath(path, rooted, sizeof rooted)) {
         fprintf(stderr, "%s: path too long\n", path);
         return false;
     }

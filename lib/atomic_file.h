@@ -23,7 +23,8 @@ public:
     AtomicFile &operator=(const AtomicFile &) = delete;
     ~AtomicFile(); // an uncommitted file is discarded
 
-    // Starts the temporary file for path. False (with a perror-style message) on failure.
+    // Starts the temporary file for path (under the test root, lib/system.h). False (with
+    // a perror-style message) on failure.
     bool open(const char *path, unsigned mode = 0644);
 
     // Writes one formatted piece with quote::Builder rules for the syntax. A refused value
@@ -49,15 +50,8 @@ public:
 
     FILE *stream() const { return stream_; }
 
-    // True when path names an existing file (taken under the test root, if one is set).
+    // True when path names an existing file (taken under the test root, lib/system.h).
     static bool exists(const char *path);
-
-    // Test seam: while root is set (a directory, nullptr for none), every absolute path
-    // given to open is taken under it, so unit tests run the tools' file steps in a
-    // private tree. The programs never set it.
-    static void setRootForTests(const char *root);
-    // The root set above, or nullptr (see lib/rooted_path.h for the readers that follow it).
-    static const char *rootForTests();
 
 private:
     void discard();

@@ -6,23 +6,17 @@
 
 #include "lib/holders.h"
 #include "lib/proc_tables.h"
-#include "lib/rooted_path.h"
+#include "lib/system.h"
 
 namespace qavo {
 namespace {
 
 constexpr off_t kFactoryWanMacOffset = 0x2E;
 
-int openDevice(const char *path)
-{
-    char rooted[256];
-    return rootedPath(path, rooted, sizeof rooted) ? open(rooted, O_RDONLY | O_CLOEXEC) : -1;
-}
-
 // Descriptor of the Factory partition's device; -1 when it cannot be found or opened.
 int openFactoryPartition()
 {
-    File table(openRooted("/proc/mtd", "re"));
+    File table(sys::openFile("/proc/mtd", "re"));
     if (!table)
         return -1;
     int number = proc::factoryPartition(table.get());
@@ -30,11 +24,11 @@ int openFactoryPartition()
         return -1;
     char path[32];
     snprintf(path, sizeof path, "/dev/mtd/%d", number);
-    int fd = openDevice(path);
+    int fd = sys::openDescriptor(path, O_RDONLY | O_CLOEXEC);
     if (fd >= 0)
         return fd;
     snprintf(path, sizeof path, "/dev/mtd%d", number);
-    return openDevice(path);
+    return sys::openDescriptor(path, O_RDONLY | O_CLOEXEC);
 }
 
 } // namespace

@@ -1,5 +1,5 @@
 // Resource holders: each closes what it holds when it goes out of scope, so no path of a
-// routine leaks a descriptor, a stream, a pipe or a directory stream. Holders move, never copy.
+// routine leaks a descriptor, a stream or a directory stream. Holders move, never copy.
 #ifndef QAVO_LIB_HOLDERS_H
 #define QAVO_LIB_HOLDERS_H
 
@@ -53,7 +53,6 @@ private:
 };
 
 using File = Holder<FILE *, fclose, nullptr>;       // fopen, fdopen
-using Pipe = Holder<FILE *, pclose, nullptr>;       // popen
 using Directory = Holder<DIR *, closedir, nullptr>; // opendir
 using Descriptor = Holder<int, ::close, -1>;        // open, socket
 

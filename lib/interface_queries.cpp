@@ -14,6 +14,7 @@
 #include "lib/holders.h"
 #include "lib/proc_tables.h"
 #include "lib/quote.h"
+#include "lib/system.h"
 
 namespace {
 
@@ -122,8 +123,7 @@ extern "C" int getIfNetmask(const char *ifname, char *out)
                              "ifconfig %s 2>/dev/null |grep 'inet addr' |cut -d ':' -f4",
                              {qavo::quote::ifname("interface name", ifname)}))
         return -1;
-    fflush(stdout);
-    qavo::Pipe pipe(popen(command, "re"));
+    qavo::sys::CommandOutput pipe(command);
     if (!pipe) {
         perror("getIfNetmask: popen failed");
         return -1;
@@ -176,7 +176,7 @@ extern "C" int getIfIsUp(const char *ifname)
 
 extern "C" int getIfLive(const char *ifname)
 {
-    qavo::File table(fopen("/proc/net/dev", "re"));
+    qavo::File table(qavo::sys::openFile("/proc/net/dev", "re"));
     if (!table) {
         perror("getIfLive: open /proc/net/dev error");
         return -1;

@@ -8,6 +8,7 @@
 
 #include "lib/holders.h"
 #include "lib/settings.h"
+#include "lib/system.h"
 
 namespace {
 
@@ -51,7 +52,7 @@ extern "C" int gpioLedSet(uint32_t gpio, uint32_t on, uint32_t off, uint32_t bli
         rests > QAVO_LED_ALWAYS || repeats > QAVO_LED_ALWAYS)
         return -1;
     LedRecord record = {gpio, on, off, blinks, rests, repeats};
-    qavo::Descriptor device(open("/dev/gpio", O_RDONLY | O_CLOEXEC));
+    qavo::Descriptor device(qavo::sys::openDescriptor("/dev/gpio", O_RDONLY | O_CLOEXEC));
     if (!device) {
         perror("/dev/gpio");
         return -1;

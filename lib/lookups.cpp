@@ -10,6 +10,7 @@
 #include "lib/factory_data.h"
 #include "lib/holders.h"
 #include "lib/proc_tables.h"
+#include "lib/system.h"
 #include "lib/validate.h"
 
 namespace {
@@ -20,7 +21,7 @@ constexpr size_t kIpText = QAVO_IPV4_TEXT_SIZE;
 // Looks key up in the neighbour table; the default goes into out first.
 void neighbourLookup(const char *key, qavo::proc::ArpKey by, const char *fallback, char *out, size_t outSize)
 {
-    qavo::File table(fopen("/proc/net/arp", "re"));
+    qavo::File table(qavo::sys::openFile("/proc/net/arp", "re"));
     if (!table) {
         puts("no proc fs mounted!");
         return;
@@ -59,7 +60,7 @@ extern "C" int getWanGateway(char *out)
 {
     if (!out)
         return 0;
-    qavo::File table(fopen("/proc/net/route", "re"));
+    qavo::File table(qavo::sys::openFile("/proc/net/route", "re"));
     if (!table) {
         out[0] = '\0';
         return 0;
@@ -71,9 +72,9 @@ extern "C" int getDnsSized(int n, char *out, size_t outSize)
 {
     if (!out || outSize == 0)
         return -1;
-    qavo::File resolver(fopen("/etc/resolv.conf1", "re"));
+    qavo::File resolver(qavo::sys::openFile("/etc/resolv.conf1", "re"));
     if (!resolver)
-        resolver.reset(fopen("/etc/resolv.dnsmasq.conf", "re"));
+        resolver.reset(qavo::sys::openFile("/etc/resolv.dnsmasq.conf", "re"));
     if (!resolver) {
         perror("open /etc/resolv.dnsmasq.conf failed\n");
         return -1;

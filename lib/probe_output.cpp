@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "lib/holders.h"
+#include "lib/system.h"
 
 namespace qavo::probe {
 namespace {
@@ -33,7 +34,7 @@ bool nextLine(FILE *output, char (&line)[kLine])
 // FIFO; nothing unless it is a regular file of this process's user.
 Descriptor openOutput(const char *path, int flags)
 {
-    Descriptor fd(open(path, flags | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0644));
+    Descriptor fd(sys::openDescriptor(path, flags | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0644));
     struct stat info;
     if (fd && (fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != geteuid()))
         fd.reset();

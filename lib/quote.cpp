@@ -83,11 +83,17 @@ bool pppdPlain(char c)
 
 } // namespace
 
-bool accept(const Value &value)
+const char *whyRefused(const Value &value)
 {
     const char *why = refusal(value);
     if (!why && !isFreeText(value.kind) && !value.text.empty() && value.text[0] == '-')
         why = "begins with '-'";
+    return why;
+}
+
+bool accept(const Value &value)
+{
+    const char *why = whyRefused(value);
     if (!why)
         return true;
     fprintf(stderr, "Error: setting %s %s; refused\n", value.name, why);
@@ -144,7 +150,7 @@ bool Builder::append(const char *format, std::initializer_list<Value> values)
 void Builder::literal(char c)
 {
     put(c);
-    if (syntax_ == Syntax::Plain || syntax_ == Syntax::Xl2tpd)
+    if (syntax_ == Syntax::Plain || syntax_ == Syntax::Xl2tpd || syntax_ == Syntax::UsbInfo)
         return;
     if (escaped_) {
         escaped_ = false;
@@ -198,8 +204,15 @@ void Builder::emit(const Value &value)
         emitXl2tpd(value);
         break;
     case Syntax::Plain:
+    case Syntax::UsbInfo:
         if (!validate::isOneLine(value.text)) {
             fprintf(stderr, "Error: setting %s holds a line break or another control character; refused\n", value.name);
+            fail();
+            return;
+        }
+        if (syntax_ == Syntax::UsbInfo && value.text.find_first_of("?#") != std::string_view::npos) {
+            fprintf(stderr, "Error: setting %s holds a '?' or a '#', which separate the records; refused\n",
+                    value.name);
             fail();
             return;
         }

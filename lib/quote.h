@@ -14,6 +14,8 @@
 //   Xl2tpd ("key = value" line) copied; a control character, a ';' (which starts a
 //                               comment there) or a blank at either end (which the
 //                               daemon trims) refuses the value
+//   UsbInfo ("a?b?#" records)   copied; a control character, a '?' or a '#' (the
+//                               record's separators) refuses the value
 // Typed values (addresses, masks, MACs, MTUs, interface and host names, numbers) are
 // checked by strict parsers first; a value that fails, or a one-line value holding a
 // line break, is refused. A refused value, or a result that would not fit the buffer,
@@ -27,11 +29,9 @@
 
 #include "qavo/api.h"
 
-// Exported from libqavo for the project's own programs (initqavo formats through it);
-// not part of the public C interface.
 namespace qavo::quote {
 
-enum class Syntax : unsigned char { Shell, Pppd, Plain, Xl2tpd };
+enum class Syntax : unsigned char { Shell, Pppd, Plain, Xl2tpd, UsbInfo };
 
 enum class Kind : unsigned char {
     Text,       // anything; quoted as needed
@@ -126,14 +126,19 @@ inline Value integer(long n)
     return {"number", {}, Kind::Integer, n};
 }
 
+// Why a value fails its kind ("is not an IPv4 address"...), or nullptr when it passes.
+const char *whyRefused(const Value &value);
 // Checks a value against its kind; prints the refusal on standard error when it fails.
-QAVO_API bool accept(const Value &value);
+bool accept(const Value &value);
 
 // Builds one text from several formats in a row, keeping track of the quotes the
 // literal parts open and close. Once a piece is refused the whole result is refused.
-class QAVO_API Builder {
+// The constructor and append are exported from libqavo (QAVO_API) for the project's own
+// programs: initqavo formats its commands through them. They are not part of the public
+// C interface.
+class Builder {
 public:
-    Builder(Syntax syntax, char *out, size_t size);
+    QAVO_API Builder(Syntax syntax, char *out, size_t size);
 
     template <size_t N>
     bool add(const char (&format)[N], std::initializer_list<Value> values = {})
@@ -151,7 +156,7 @@ public:
 private:
     enum class Quote : unsigned char { None, Single, Double };
 
-    bool append(const char *format, std::initializer_list<Value> values);
+    QAVO_API bool append(const char *format, std::initializer_list<Value> values);
     void literal(char c);
     void emit(const Value &value);
     void emitShell(std::string_view v);

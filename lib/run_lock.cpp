@@ -9,6 +9,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "lib/system.h"
+
 namespace qavo {
 namespace {
 
@@ -44,8 +46,11 @@ RunLock::RunLock(const char *name, const char *what, int waitMilliseconds)
 
 RunLock::RunLock(Beside file, const char *what, int waitMilliseconds)
 {
-    int length = snprintf(path_, sizeof path_, "%s.lock", file.path);
-    acquire(length < static_cast<int>(sizeof path_), what, waitMilliseconds);
+    // Beside the file where the programs see it, so under the test root too.
+    char rooted[sizeof path_];
+    bool named = sys::rootedPath(file.path, rooted, sizeof rooted);
+    int length = named ? snprintf(path_, sizeof path_, "%s.lock", rooted) : -1;
+    acquire(length >= 0 && length < static_cast<int>(sizeof path_), what, waitMilliseconds);
 }
 
 void RunLock::acquire(bool named, const char *what, int waitMilliseconds)

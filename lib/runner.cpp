@@ -1,7 +1,8 @@
-// QavoSystem: the one path by which the programs hand a command line to the shell.
+// The command half of the system seam (lib/system.h): the real runner and the installed
+// one, and QavoSystem, the exported way to hand a command line to it.
 #include "qavo/runner.h"
 
-#include "lib/shell_runner.h"
+#include "lib/system.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -39,16 +40,17 @@ void writeAll(int fd, const char *text, size_t length)
     _exit(127);
 }
 
-qavo::ShellRunner currentRunner = qavo::runThroughShell;
-
-} // namespace
-
-int qavo::runThroughShell(const char *command, int echo)
+// What the programs print before a command must come before the command's own output,
+// also when standard output is a file or a pipe.
+void flushOutput()
 {
-    // What the program printed so far must come before the command's own output,
-    // also when standard output is a file or a pipe.
     fflush(stdout);
     fflush(stderr);
+}
+
+int runThroughShell(const char *command, int echo)
+{
+    flushOutput();
     pid_t pid = fork();
     if (pid < 0)
         return -1;
@@ -62,11 +64,31 @@ int qavo::runThroughShell(const char *command, int echo)
     return status;
 }
 
-qavo::ShellRunner qavo::installShellRunner(ShellRunner runner)
+FILE *openShellOutput(const char *command)
 {
-    ShellRunner previous = currentRunner;
-    currentRunner = runner ? runner : runThroughShell;
+    flushOutput();
+    return popen(command, "re");
+}
+
+qavo::sys::Runner currentRunner = {runThroughShell, openShellOutput, pclose};
+
+} // namespace
+
+qavo::sys::Runner qavo::sys::installRunner(const Runner &runner)
+{
+    Runner previous = currentRunner;
+    currentRunner = runner;
     return previous;
+}
+
+qavo::sys::CommandOutput::CommandOutput(const char *command)
+    : stream_(currentRunner.openOutput(command)), close_(currentRunner.closeOutput)
+{}
+
+qavo::sys::CommandOutput::~CommandOutput()
+{
+    if (stream_)
+        close_(stream_);
 }
 
 extern "C" int QavoSystem(const char *command, int echo)
@@ -75,5 +97,5 @@ extern "C" int QavoSystem(const char *command, int echo)
         fputs("QavoSystem: Null Command, Error!", stdout);
         return -1;
     }
-    return currentRunner(command, echo);
+    return currentRunner.run(command, echo);
 }

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "lib/atomic_file.h"
-#include "lib/rooted_path.h"
+#include "lib/command.h"
+#include "lib/system.h"
 
 namespace qavo::storage {
 namespace {
@@ -54,6 +54,21 @@ bool word(const char *line, int index, const char **start, size_t *length)
 bool isOctal(char c)
 {
     return c >= '0' && c <= '7';
+}
+
+enum class Mounted : unsigned char { Yes, No, Unknown };
+
+Mounted partitionMounted(const char *name)
+{
+    MediaMounts mounts;
+    if (!mounts.opened())
+        return Mounted::Unknown;
+    MountPoint point;
+    while (mounts.next(point)) {
+        if (strstr(point, name) != nullptr)
+            return Mounted::Yes;
+    }
+    return Mounted::No;
 }
 
 // How much of an over-long word a message shows.
@@ -116,7 +131,7 @@ bool mountPoint(const char *line, MountPoint &out)
     return true;
 }
 
-PartitionTable::PartitionTable() : file_(openRooted("/proc/partitions", "re"))
+PartitionTable::PartitionTable() : file_(sys::openFile("/proc/partitions", "re"))
 {
     if (!file_)
         perror("doMount: /proc/partitions");
@@ -139,47 +154,37 @@ bool PartitionTable::next(PartitionName &name)
     return false;
 }
 
-MediaMounts::MediaMounts() : file_(nullptr), piped_(AtomicFile::rootForTests() == nullptr)
+MediaMounts::MediaMounts() : output_("cat /proc/mounts | grep media")
 {
-    // Unit tests read the mount table of their private tree instead of the kernel's.
-    file_ = piped_ ? popen("cat /proc/mounts | grep media", "re") : openRooted("/proc/mounts", "re");
-    if (!file_)
+    if (!output_)
         perror("cannot read the mount list");
-}
-
-MediaMounts::~MediaMounts()
-{
-    if (!file_)
-        return;
-    if (piped_)
-        pclose(file_);
-    else
-        fclose(file_);
 }
 
 bool MediaMounts::next(MountPoint &out)
 {
     char line[kLineSize];
     bool whole;
-    while (file_ && readLine(file_, line, whole)) {
-        // The same lines as the grep keeps (it ran already when the list is piped).
+    while (output_ && readLine(output_.get(), line, whole)) {
+        // The same lines as the grep keeps.
         if (whole && strstr(line, "media") != nullptr && mountPoint(line, out))
             return true;
     }
     return false;
 }
 
-Mounted partitionMounted(const char *name)
+bool mountUnmounted(bool (*isCandidate)(const char *name))
 {
-    MediaMounts mounts;
-    if (!mounts.opened())
-        return Mounted::Unknown;
-    MountPoint point;
-    while (mounts.next(point)) {
-        if (strstr(point, name) != nullptr)
-            return Mounted::Yes;
+    PartitionTable partitions;
+    bool candidateSeen = false;
+    PartitionName name;
+    while (partitions.next(name)) {
+        if (!isCandidate(name))
+            continue;
+        candidateSeen = true;
+        if (partitionMounted(name) == Mounted::No)
+            runCommand<kCommandSize>(1, "automount.sh %s nosig", {quote::text("partition name", name)});
     }
-    return Mounted::No;
+    return candidateSeen;
 }
 
 } // namespace qavo::storage

@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdio>
 
+#include "lib/system.h"
+
 namespace qavo::storage {
 
 // Longest partition name taken from /proc/partitions; longer names are skipped.
@@ -51,25 +53,22 @@ private:
 class MediaMounts {
 public:
     MediaMounts(); // starts "cat /proc/mounts | grep media"; a message when it cannot
-    ~MediaMounts();
-    MediaMounts(const MediaMounts &) = delete;
-    MediaMounts &operator=(const MediaMounts &) = delete;
 
-    bool opened() const { return file_ != nullptr; }
+    bool opened() const { return static_cast<bool>(output_); }
     // The next mount point; false at the end of the list.
     bool next(MountPoint &out);
 
 private:
-    FILE *file_;
-    bool piped_;
+    sys::CommandOutput output_;
 };
 
-enum class Mounted : unsigned char { Yes, No, Unknown };
-
-// Whether the partition counts as mounted: its name occurs anywhere inside a mount point
-// under /media (so sda1 counts as mounted at /media/sda10). Unknown when the mount list
-// cannot be read; each tool decides what that means.
-Mounted partitionMounted(const char *name);
+// Both tools' "doMount" loop: runs "automount.sh <name> nosig" for each partition of the
+// table that isCandidate accepts and that is not mounted. A partition counts as mounted
+// when its name occurs anywhere inside a mount point under /media (so sda1 counts as
+// mounted at /media/sda10). When the mount list cannot be read the partition is left
+// alone: mounting it again could stack a second mount on the first. True when a
+// candidate was seen.
+bool mountUnmounted(bool (*isCandidate)(const char *name));
 
 } // namespace qavo::storage
 

@@ -6,12 +6,13 @@
 
 #include "lib/holders.h"
 #include "lib/proc_tables.h"
+#include "lib/system.h"
 #include "qavo/runner.h"
 
 extern "C" int getFlashSize(void)
 {
     QavoSystem("cat /proc/mtd > /tmp/FlashSize", 0);
-    qavo::File dump(fopen("/tmp/FlashSize", "re"));
+    qavo::File dump(qavo::sys::openFile("/tmp/FlashSize", "re"));
     if (!dump)
         return 0;
     // Only the first 1023 bytes count; partition 0 is listed first.

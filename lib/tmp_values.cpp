@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "lib/file_reading.h"
+#include "lib/system.h"
 
 namespace {
 
@@ -30,7 +31,7 @@ FILE *openTmpValue(const char *name)
 {
     char path[64];
     int length = name && !climbsOut(name) ? snprintf(path, sizeof path, "/tmp/%s", name) : -1;
-    FILE *file = length > 0 && static_cast<size_t>(length) < sizeof path ? fopen(path, "re") : nullptr;
+    FILE *file = length > 0 && static_cast<size_t>(length) < sizeof path ? qavo::sys::openFile(path, "re") : nullptr;
     if (!file)
         fputs("Read tmp file error!\n", stderr);
     return file;

@@ -8,6 +8,7 @@
 #include "lib/holders.h"
 #include "lib/probe_output.h"
 #include "lib/settings.h"
+#include "lib/system.h"
 #include "qavo/interfaces.h"
 
 namespace {
@@ -76,7 +77,7 @@ const char *word(bool connected)
 // The PPP connection is up: the dialler's note is no longer news.
 const char *pppUp()
 {
-    if (qavo::File(fopen("/tmp/pppoeConnectInfo", "re")))
+    if (qavo::File(qavo::sys::openFile("/tmp/pppoeConnectInfo", "re")))
         QavoSystem("rm -rf /tmp/pppoeConnectInfo", 0);
     return kConnected;
 }

@@ -5,6 +5,7 @@
 
 #include "lib/command.h"
 #include "lib/holders.h"
+#include "lib/system.h"
 #include "qavo/interfaces.h"
 #include "qavo/md5.h"
 #include "qavo/mqtt.h"
@@ -40,7 +41,7 @@ extern "C" void Mqtt_mac_md5(void)
 
 extern "C" int getQavoMD5(char *buffer)
 {
-    qavo::File file(fopen(kDigestFile, "re"));
+    qavo::File file(qavo::sys::openFile(kDigestFile, "re"));
     char line[128] = "";
     if (!file || !fgets(line, sizeof line, file.get())) {
         printf("[%s]get Qavo MD5 failed!\n", "getQavoMD5");

@@ -1,9 +1,9 @@
 // Starts the setting-module subscriber in the background.
 #include <cstdio>
-#include <cstdlib>
 
 #include "lib/quote.h"
 #include "qavo/mqtt.h"
+#include "qavo/runner.h"
 
 extern "C" int qv_sub(const char *host, const char *suffix)
 {
@@ -16,5 +16,5 @@ extern "C" int qv_sub(const char *host, const char *suffix)
     if (!quote::format(quote::Syntax::Shell, command, "qavo_sub -h %s -t pelvanto/router/%s &",
                        {quote::text("broker host", host), quote::text("topic suffix", suffix)}))
         return -1;
-    return system(command);
+    return QavoSystem(command, 0);
 }

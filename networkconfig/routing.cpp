@@ -5,6 +5,7 @@
 #include "lib/holders.h"
 #include "lib/run_lock.h"
 #include "lib/settings.h"
+#include "lib/system.h"
 #include "networkconfig/handlers.h"
 #include "networkconfig/routing.h"
 #include "qavo/lists.h"
@@ -64,7 +65,7 @@ extern "C" void staticRoutingInit(void)
 {
     using namespace networkconfig;
     bool gatewayMode = qavo::settingIs(qavo::kRouterSection, "OperationMode", "1");
-    qavo::File table(fopen("/proc/net/route", "re"));
+    qavo::File table(qavo::sys::openFile("/proc/net/route", "re"));
     if (!table)
         return;
     bool understood = deleteStoredRoutes(table.get());

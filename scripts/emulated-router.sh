@@ -25,15 +25,18 @@
 set -eu
 cd "$(dirname "$0")/.."
 # Every file of this project the image is made from, this script among them, relative to
-# the source tree: the image is repacked when one of them, our programs or the package
-# list changed. A file copied into the image or compiled for it belongs here.
+# the source tree: the image is repacked when one of them, our programs (the install
+# tree and the board's harness programs of the router build) or the package list
+# changed. A file copied into the image or compiled for it belongs here.
 board_inputs="scripts/emulated-router.sh scripts/private-apt.sh scripts/build-dirs.sh
   sim/emulated/init sim/emulated/iwpriv sim/emulated/usb.sh sim/emulated/automount.sh
   sim/emulated/provider-tunnels.sh sim/emulated/udhcpc-dial.sh
-  sim/emulated/gpio_cuse.c sim/emulated/gpio_probe.c
+  sim/emulated/gpio_cuse.c sim/logline.c sim/logline.h
   sim/udhcpc.sh sim/udhcpc-h sim/usb-report sim/led-requests.awk
-  sim/shlog.c sim/standin.c sim/logline.c sim/logline.h bench/peak_rss.c"
+  sim/common/standins sim/common/standins.sh sim/common/interfaces.sh
+  sim/common/provider-dhcp.sh sim/common/settle.sh"
 . scripts/private-apt.sh
+. sim/common/standins.sh
 . scripts/build-dirs.sh
 top=$emulated_dir
 install_tree=$top/firmware
@@ -54,10 +57,16 @@ if [ "${1:-}" = --input-hash ]; then
 	input_hash
 	exit 0
 fi
+[ -f "$mipsel_build/build.ninja" ] || fail "no router build in $mipsel_build: cmake --preset mipsel && cmake --build --preset mipsel -j2"
 # QAVO_FIRMWARE_BUILD: the build whose install tree is the firmware; the preset mipsel's
 # (glibc) unless it names another, such as build/router (uClibc-ng, which the tree carries).
 firmware_build=${QAVO_FIRMWARE_BUILD:-$mipsel_build}
-[ -f "$firmware_build/build.ninja" ] || fail "no router build in $firmware_build: cmake --preset mipsel && cmake --build --preset mipsel -j2"
+[ -f "$firmware_build/build.ninja" ] || fail "no firmware build in $firmware_build (QAVO_FIRMWARE_BUILD)"
+# The board's harness programs, which the router build makes (sim/CMakeLists.txt).
+harness_programs="shlog standin gpio_probe libpeak_rss.so"
+for program in $harness_programs; do
+	[ -f "$mipsel_build/sim/$program" ] || fail "no $mipsel_build/sim/$program: cmake --build --preset mipsel -j2"
+done
 
 # Router side (mipsel). The security archive carries no mipsel packages.
 router_packages="busybox-static mosquitto iproute2 libc6 linux-image-4kc-malta ppp pppoe libfuse3-3 libfuse3-dev xl2tpd pptp-linux pptpd"
@@ -140,12 +149,6 @@ add_libraries() {
 # with the kernel's L2TP (l2tp_ppp) pppd refuses the tty option "lock" of the L2TP
 # options file.
 modules="veth 8021q bridge tun loop block2mtd ppp_generic ppp_async pppoe usb-storage ehci-pci vfat nls_cp437 nls_iso8859-1 nls_ascii ext4 crc32c_generic cuse ppp_mppe"
-# The router's programs from outside this project (the radio tools, the vendor's
-# scripts, the daemons the image lacks yet).
-standins="iwpriv mii_mgr iwconfig gpio reboot internet.sh ntp.sh mon.sh nat.sh
-  config-dnsmasq.sh radvd.sh miniupnpd.sh config-igmpproxy.sh automount.sh usbmemdrop.sh
-  storage.sh rt2860apd lld2d pppd pppoecd xl2tpd p910nd smbd nmbd qavo_sub
-  ombix_wificonfig ombix_firewallconfig ombix_networkconfig ombix_usbconfig klogd"
 copy_modules() {
 	dep=$pool/lib/modules/$version/modules.dep
 	for m in $modules; do
@@ -184,7 +187,8 @@ rm -rf "$install_tree"
 cmake --install "$firmware_build" --strip --prefix "$install_tree" >/dev/null
 # The image is repacked only when our programs, a board input or the package list changed.
 inputs=$(input_hash)
-programs=$(cd "$install_tree" && find . -type f | sort | xargs sha256sum | sha256sum | cut -d' ' -f1)
+# shellcheck disable=SC2086 # one argument per program
+programs=$({ cd "$install_tree" && find . -type f | sort | xargs sha256sum; cd "$mipsel_build/sim" && sha256sum $harness_programs; } | sha256sum | cut -d' ' -f1)
 stamp=$(printf '%s\n' "$programs" "$inputs" "$(cat "$top/apt-mipsel/.fetched")" | sha256sum | cut -d' ' -f1)
 if [ -f "$top/image.cpio.gz" ] && [ -f "$top/.image" ] && [ "$(cat "$top/.image")" = "$stamp" ]; then
 	echo "emulated-router: image up to date in $top"
@@ -198,7 +202,8 @@ rm -rf "$root/include" "$root/lib/pkgconfig" "$root/lib/cmake" "$root"/lib/*.a
 mkdir -p "$root/bin" "$root/sbin" "$root/usr/bin" "$root/usr/sbin" "$root/proc" "$root/sys" \
 	"$root/dev" "$root/tmp" "$root/var" "$root/run" "$root/etc" "$root/mnt" "$root/media"
 cp "$pool/bin/busybox" "$root/bin/busybox"
-for applet in $(qemu-mipsel-static "$pool/bin/busybox" --list-full 2>/dev/null || true); do
+applets=$(qemu-mipsel-static "$pool/bin/busybox" --list-full 2>/dev/null || true)
+for applet in $applets; do
 	[ -e "$root/$applet" ] || ln -s /bin/busybox "$root/$applet"
 done
 [ -e "$root/bin/sh" ] || fail "BusyBox lists no applets (qemu-mipsel-static missing?)"
@@ -216,6 +221,7 @@ ln -s /etc_ro/ppp/plugins/rp-pppoe.so "$root/etc/ppp/plugins/rp-pppoe.so"
 cp "$pool/usr/sbin/xl2tpd" "$pool/usr/sbin/pptp" "$pool/usr/sbin/pptpd" "$pool/usr/sbin/pptpctrl" "$root/usr/sbin/"
 mkdir -p "$root/.vrouter"
 cp sim/emulated/provider-tunnels.sh "$root/.vrouter/provider-tunnels.sh"
+cp sim/common/interfaces.sh sim/common/provider-dhcp.sh sim/common/settle.sh "$root/.vrouter/"
 # iproute2's ip for what BusyBox's cannot do (namespaces, veth); under its own name so
 # that nothing of the router's runs it by accident.
 cp "$pool/bin/ip" "$root/usr/sbin/iproute2-ip"
@@ -226,13 +232,18 @@ cp "$kernel" "$top/vmlinuz"
 [ -f "$pool/lib/modules/$version/modules.dep" ] || "$depmod" -b "$pool" "$version"
 copy_modules
 "$depmod" -b "$root" "$version"
-# The GPIO driver "/dev/gpio" on CUSE, against Debian's libfuse3, its probe, and the
-# LED section of the report (sim/emulated/gpio_cuse.c, gpio_probe.c, sim/led-requests.awk).
+# The board's harness programs from the router build: the logging shell, the recording
+# stand-in, the GPIO probe and the peak-memory probe of bench/footprint.sh. The GPIO driver
+# "/dev/gpio" on CUSE is compiled here against Debian's libfuse3, which the router build
+# does not have; the LED section of the report (sim/emulated/gpio_cuse.c,
+# sim/led-requests.awk).
 mkdir -p "$root/.vrouter"
+for program in $harness_programs; do
+	mipsel-linux-gnu-strip -o "$root/.vrouter/$program" "$mipsel_build/sim/$program"
+done
 mipsel-linux-gnu-gcc -Os -Wall -D_FILE_OFFSET_BITS=64 -I"$pool/usr/include/fuse3" -o "$root/.vrouter/gpio_cuse" \
 	sim/emulated/gpio_cuse.c sim/logline.c -L"$pool/lib/mipsel-linux-gnu" -l:libfuse3.so.3
-mipsel-linux-gnu-gcc -Os -Wall -o "$root/.vrouter/gpio_probe" sim/emulated/gpio_probe.c
-mipsel-linux-gnu-strip "$root/.vrouter/gpio_cuse" "$root/.vrouter/gpio_probe"
+mipsel-linux-gnu-strip "$root/.vrouter/gpio_cuse"
 cp sim/led-requests.awk "$root/.vrouter/"
 add_libraries
 # The firmware's DHCP client script, and the logging shell of the virtual router as
@@ -247,8 +258,6 @@ mkdir -p "$root/.vrouter/bin" "$root/.vrouter/busybox" "$root/.vrouter/log"
 # modules' loading and the report's USB section (sim/usb-report over the board's logs).
 cp sim/emulated/automount.sh "$root/sbin/automount.sh"
 cp sim/emulated/usb.sh sim/usb-report "$root/.vrouter/"
-mipsel-linux-gnu-gcc -Os -Wall -o "$root/.vrouter/shlog" sim/shlog.c sim/logline.c
-mipsel-linux-gnu-strip "$root/.vrouter/shlog"
 rm -f "$root/bin/sh"
 ln -s /.vrouter/shlog "$root/bin/sh"
 cp sim/udhcpc-h "$root/.vrouter/bin/udhcpc"
@@ -260,34 +269,24 @@ printf 'root:x:0:0:root:/root:/bin/sh\nnobody:x:65534:65534:nobody:/nonexistent:
 printf 'root:x:0:\nnogroup:x:65534:\n' >"$root/etc/group"
 # The router's own programs that the image does not have yet are the virtual router's
 # recording stand-ins (sim/standin.c, log in /.vrouter/log/standin.log), last in PATH;
-# those named like BusyBox applets lose the applet and get a shell function, as ash
-# runs its applets before PATH.
-mipsel-linux-gnu-gcc -Os -Wall -o "$root/.vrouter/standin" sim/standin.c sim/logline.c
-mipsel-linux-gnu-strip "$root/.vrouter/standin"
-{
-	echo 'sh() { /bin/sh "$@"; }'
-	echo 'udhcpc() { /.vrouter/bin/udhcpc "$@"; }'
-	for name in $standins; do
-		[ -z "$(find "$root/bin" "$root/sbin" "$root/usr/bin" "$root/usr/sbin" -name "$name" ! -lname /bin/busybox)" ] || continue
-		ln -s ../standin "$root/.vrouter/bin/$name"
-		for dir in bin sbin usr/bin usr/sbin; do
-			if [ -L "$root/$dir/$name" ]; then
-				rm "$root/$dir/$name"
-				echo "$name() { /.vrouter/bin/$name \"\$@\"; }"
-			fi
-		done
+# those named like BusyBox applets lose the applet and get a shell function in the
+# prelude, as ash runs its applets before PATH.
+installed=""
+for name in $(standin_names sim/common/standins); do
+	[ -z "$(find "$root/bin" "$root/sbin" "$root/usr/bin" "$root/usr/sbin" -name "$name" ! -lname /bin/busybox)" ] || continue
+	ln -s ../standin "$root/.vrouter/bin/$name"
+	for dir in bin sbin usr/bin usr/sbin; do
+		[ ! -L "$root/$dir/$name" ] || rm "$root/$dir/$name"
 	done
-} >"$root/.vrouter/sh-prelude"
+	installed="$installed $name"
+done
+# shellcheck disable=SC2086 # one argument per name
+sh_prelude "$(echo "$applets" | sed 's|.*/||')" $installed >"$root/.vrouter/sh-prelude"
 # iwpriv's EEPROM commands work on the Factory partition (sim/emulated/iwpriv); its calls
 # are still recorded by the stand-in, kept under /.vrouter/recorded.
 mkdir -p "$root/.vrouter/recorded"
 mv "$root/.vrouter/bin/iwpriv" "$root/.vrouter/recorded/iwpriv"
 cp sim/emulated/iwpriv "$root/.vrouter/bin/iwpriv"
-# The peak-memory probe of bench/footprint.sh, preloaded when a run asks for it.
-# Without the C library (it makes its system calls itself): it loads into programs on
-# either C library the image holds.
-mipsel-linux-gnu-gcc -Os -Wall -shared -fPIC -nostdlib -o "$root/.vrouter/libpeak_rss.so" bench/peak_rss.c
-mipsel-linux-gnu-strip "$root/.vrouter/libpeak_rss.so"
 cp sim/emulated/init "$root/init"
 chmod 755 "$root/init"
 (cd "$root" && find . | busybox cpio -o -H newc 2>/dev/null | gzip -1 >"$top/image.cpio.gz")

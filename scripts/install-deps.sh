@@ -14,6 +14,11 @@ packages="$packages xz-utils"
 packages="$packages qemu-system-mips"
 # The emulated router's USB stick (sim/emulated/usb-stick.sh): partition table, FAT and its files.
 packages="$packages fdisk dosfstools mtools"
+# The web front end in a real browser: Debian's Chromium, driven from node (tests/browser).
+# A node and npm of another origin (a newer node) are left as they are.
+packages="$packages chromium"
+command -v node > /dev/null || packages="$packages nodejs"
+command -v npm > /dev/null || packages="$packages npm"
 missing=""
 for p in $packages; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing="$missing $p"

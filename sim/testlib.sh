@@ -15,6 +15,13 @@
 #   expect_lines WHAT ACTUAL_TEXT < expected
 #   expect_output EXPECTED   the run's stdout is exactly EXPECTED (bytes)
 #   expect_output_start EXPECTED   ... begins with EXPECTED
+#   report_section REPORT TITLE  the lines of the section of REPORT (either router's boot
+#                            report) whose heading ("== TITLE" or "--- TITLE") starts so
+#   report_field TEXT KEY    the value of TEXT's first line "KEY: value" (KEY a sed
+#                            pattern), trailing blanks dropped
+#   usbinfo_oracle STATFS    USBINFO = the records "/var/usbinfo" should hold for the
+#                            statfs figure lines STATFS (tests/support/usbinfo_records.py);
+#                            fails when no ext mount among them reserves blocks
 #   finish                   exit 0 if every expectation held, else 1
 #
 # Failures print a unified diff of expected and actual text; state
@@ -140,6 +147,25 @@ expect_no_file() {
 vr_show_run() {
 	echo "--- status $VR_STATUS; stdout:" >&2; cat "$VR_STDOUT" >&2
 	echo "--- stderr:" >&2; cat "$VR_STDERR" >&2
+}
+
+# A section ends at the next heading of its own kind or the board's end marker.
+report_section() {
+	awk -v title="$2" 'on && (index($0, mark) == 1 || /^=== /) { exit }
+		!on && (index($0, "== " title) == 1 || index($0, "--- " title) == 1) {
+			on = 1; mark = substr($0, 1, index($0, " ")); next }
+		on' <<<"$1"
+}
+
+report_field() { sed -n "s|^$2: ||p" <<<"$1" | head -n 1 | sed 's/ *$//'; }
+
+usbinfo_oracle() {
+	# shellcheck disable=SC2034 # read by the tests
+	USBINFO=$(python3 "$QAVO_SOURCE_DIR/tests/support/usbinfo_records.py" <<<"$1")
+	# With reserved blocks on an ext mount the records show available, not free, blocks.
+	awk '/ type=ef5[13] / { split($0, f, /[ =]/); for (i = 1; i < length(f); i++) v[f[i]] = f[i + 1]
+		if (v["bfree"] != v["bavail"]) seen = 1 } END { exit !seen }' <<<"$1" ||
+		vr_fail "no ext mount reserves blocks: the records cannot tell available from free blocks"
 }
 
 finish() {

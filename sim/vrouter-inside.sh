@@ -8,18 +8,17 @@ set -euo pipefail
 source "$1"
 # shellcheck source=sim/wan-provider.sh
 source "$(dirname "${BASH_SOURCE[0]}")/wan-provider.sh"
-# shellcheck source=sim/settle.sh
-source "$(dirname "${BASH_SOURCE[0]}")/settle.sh"
+# shellcheck source=sim/common/standins.sh
+source "$(dirname "${BASH_SOURCE[0]}")/common/standins.sh"
+# shellcheck source=sim/common/interfaces.sh
+source "$(dirname "${BASH_SOURCE[0]}")/common/interfaces.sh"
+# shellcheck source=sim/common/settle.sh
+source "$(dirname "${BASH_SOURCE[0]}")/common/settle.sh"
 
 say() { [ "$verbose" = 0 ] || echo "vrouter: $*" >&2; }
 die() { echo "vrouter: $*" >&2; exit 125; }
 
-standins=(iwpriv mii_mgr iwconfig gpio reboot internet.sh ntp.sh mon.sh nat.sh
-	config-dnsmasq.sh radvd.sh miniupnpd.sh config-igmpproxy.sh automount.sh
-	usbmemdrop.sh storage.sh rt2860apd lld2d pppd pppoecd xl2tpd p910nd smbd nmbd
-	qv_broker qavo_sub ombix_wificonfig ombix_firewallconfig ombix_networkconfig
-	ombix_usbconfig klogd)
-# klogd is a stand-in too: BusyBox klogd would drain the host kernel's log.
+mapfile -t standins < <(standin_names "$(dirname "${BASH_SOURCE[0]}")/common/standins")
 # Applets left out: "sh" so that every shell goes through the logging /bin/sh.
 busybox_skip=" sh "
 
@@ -106,41 +105,28 @@ make_inner() {
 	for n in "${standins[@]}"; do
 		ln -s ../tools/standin "$root$inner/bin/$n"
 	done
+	if [ "$web" = 1 ]; then
+		# The platform's network script starts the router's web server: internet.sh is
+		# recorded as a stand-in (under its own name), then starts the web front end.
+		mkdir "$root$inner/bin/recorded"
+		ln -s ../../tools/standin "$root$inner/bin/recorded/internet.sh"
+		rm "$root$inner/bin/internet.sh"
+		cp "$(dirname "${BASH_SOURCE[0]}")/internet-web.sh" "$root$inner/bin/internet.sh"
+	fi
 	local applets
-	applets=" $(/bin/busybox --list | tr '\n' ' ') "
+	applets=$(/bin/busybox --list)
 	for n in $applets; do
 		[[ $busybox_skip == *" $n "* ]] || ln -s /bin/busybox "$root$inner/busybox/$n"
 	done
-	# ash prefers its applets to PATH: functions route those names to the
-	# logging shell and to the stand-ins (see shlog.c).
-	{
-		echo 'sh() { /bin/sh "$@"; }'
-		for n in "${standins[@]}"; do
-			[[ $applets != *" $n "* ]] || echo "$n() { $inner/bin/$n \"\$@\"; }"
-		done
-	} > "$root$inner/sh-prelude"
+	sh_prelude "$applets" "${standins[@]}" > "$root$inner/sh-prelude"
 }
 
-# lo; br0 (no address, ra0's MAC); eth2.2 = veth to eth2.2p with the WAN test address;
-# ra0, apcli0, apclii0 = taps with the radio MACs, ra0 in br0.
+# The router's interfaces (sim/common/interfaces.sh); eth2.2 up with the WAN test address.
 make_network() {
-	ip link set lo up
-	ip link add name br0 type bridge
-	ip link set br0 address 00:0c:43:76:20:00
-	ip link set br0 up
-	ip link add name eth2.2 type veth peer name eth2.2p
-	ip link set eth2.2 address 00:0c:43:76:20:02
+	router_interfaces ip eth2.2p
 	ip addr add 10.0.2.15/24 dev eth2.2
 	ip link set eth2.2p up
 	ip link set eth2.2 up
-	local tap name mac
-	for tap in ra0=00:0c:43:76:20:00 apcli0=00:0c:43:76:20:10 apclii0=00:0c:43:76:20:11; do
-		name=${tap%%=*} mac=${tap#*=}
-		ip tuntap add dev "$name" mode tap
-		ip link set "$name" address "$mac"
-		ip link set "$name" up
-	done
-	ip link set ra0 master br0
 }
 
 enter_root() {
@@ -250,7 +236,7 @@ list_processes() {
 	procs=()
 	for d in "$procdir"/[0-9]*; do
 		pid=${d##*/}
-		if [ "$pid" = 1 ] || [ "$pid" = "$store_pid" ] || [ "$pid" = "$wan_provider_pid" ]; then continue; fi
+		if [ "$pid" = 1 ] || [ "$pid" = "$store_pid" ] || [ "$pid" = "$provider_dhcp_pid" ]; then continue; fi
 		read -r stat 2> /dev/null < "$d/stat" || continue
 		rest=${stat##*) }
 		[ "${rest%% *}" != Z ] || continue
@@ -261,6 +247,9 @@ list_processes() {
 	done
 }
 
+# The names of the processes of "procs", one per line.
+process_names() { local p; for p in "${procs[@]}"; do p=${p#* }; echo "${p%% *}"; done; }
+
 now_us() { local t=$EPOCHREALTIME; echo $(( ${t/./} )); }
 
 wait_for_leftovers() {
@@ -270,7 +259,7 @@ wait_for_leftovers() {
 		list_processes
 		[ ${#procs[@]} -gt 0 ] || return 0
 		[ "$(now_us)" -lt "$deadline" ] || return 0
-		[ "$settle" = 0 ] || ! boot_settled || return 0
+		[ "$settle" = 0 ] || ! boot_settled "$(process_names)" "$state/log/sh.log" || return 0
 		sleep 0.05
 	done
 }
@@ -315,4 +304,10 @@ for p in "${procs[@]}"; do
 	echo "$p" >> "$state/log/processes"
 	[ "$wait_seconds" = 0 ] || echo "vrouter: still running: $p" >&2
 done
+if [ "$hold" = 1 ]; then
+	# As pid 1 this shell gets only the signals it handles: these end the router.
+	trap 'exit "$status"' INT TERM HUP
+	: > "$state/log/held"
+	while :; do sleep 1; done
+fi
 exit "$status"

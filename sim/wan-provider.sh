@@ -4,7 +4,8 @@
 # which hands out 10.0.2.100-110 with itself as router and name server. Also the
 # router's /sbin/udhcpc.sh, and a snapshot of the WAN side after the run.
 
-wan_provider_pid=""
+# shellcheck source=sim/common/provider-dhcp.sh
+source "$(dirname "${BASH_SOURCE[0]}")/common/provider-dhcp.sh"
 wan_provider_dir=""
 
 # Before the switch of root: /sbin (= /usr/sbin) gets udhcpc.sh through a read-only
@@ -16,33 +17,12 @@ wan_provider_prepare_root() {
 	cp "$sim/udhcpc.sh" "$extra/udhcpc.sh"
 	mount -t overlay vrouter-sbin -o "lowerdir=$extra:/usr/sbin" "$root/usr/sbin"
 	cp "$sim/udhcpc-h" "$root$inner/bin/udhcpc"
-	echo "udhcpc() { $inner/bin/udhcpc \"\$@\"; }" >> "$root$inner/sh-prelude"
 }
 
 # After the switch of root (ip netns needs the router's own /run).
 wan_provider_start() {
 	wan_provider_dir=$state/.run/provider
-	mkdir -p "$wan_provider_dir"
-	/bin/ip netns add provider
-	/bin/ip link set eth2.2p netns provider
-	/bin/ip -n provider link set lo up
-	/bin/ip -n provider addr add 10.0.2.2/24 dev eth2.2p
-	/bin/ip -n provider link set eth2.2p up
-	cat > "$wan_provider_dir/udhcpd.conf" <<-CONF
-	start 10.0.2.100
-	end 10.0.2.110
-	interface eth2.2p
-	option subnet 255.255.255.0
-	option router 10.0.2.2
-	option dns 10.0.2.2
-	option lease 600
-	lease_file $wan_provider_dir/udhcpd.leases
-	pidfile $wan_provider_dir/udhcpd.pid
-	CONF
-	: > "$wan_provider_dir/udhcpd.leases"
-	/bin/ip netns exec provider /bin/busybox udhcpd -f "$wan_provider_dir/udhcpd.conf" \
-		> "$state/log/provider.log" 2>&1 &
-	wan_provider_pid=$!
+	provider_dhcp_start /bin/ip eth2.2p "$wan_provider_dir" "$state/log/provider.log"
 }
 
 # log/wan: the WAN interface's address, the routes, the resolver file and the
@@ -53,10 +33,9 @@ wan_snapshot() {
 		echo "address: $(/bin/ip -4 -o addr show dev eth2.2 2> /dev/null | awk '{ print $4 }')"
 		echo "default route: $(/bin/ip route show default 2> /dev/null)"
 		echo "resolv.conf: $(tr '\n' ' ' < /etc/resolv.conf 2> /dev/null)"
-		if [ -n "$wan_provider_pid" ]; then
-			kill -USR1 "$wan_provider_pid" 2> /dev/null && sleep 0.2
+		if [ -n "$provider_dhcp_pid" ]; then
 			echo "provider leases:"
-			/bin/busybox dumpleases -f "$wan_provider_dir/udhcpd.leases" 2> /dev/null | sed 's/^/  /' || true
+			provider_dhcp_leases "$wan_provider_dir" || true
 		fi
 	} > "$state/log/wan"
 }

@@ -2,7 +2,6 @@
 // mounted yet, then does the "init" work.
 #include <cstring>
 
-#include "lib/command.h"
 #include "lib/storage.h"
 #include "usbconfig/handlers.h"
 
@@ -18,22 +17,7 @@ bool isCandidate(const char *name)
 
 extern "C" int ombix_usbconfig_init_mount(int platform, char *message)
 {
-    using namespace qavo::storage;
-    bool candidateSeen = false;
-    {
-        PartitionTable partitions;
-        PartitionName name;
-        while (partitions.next(name)) {
-            if (!isCandidate(name))
-                continue;
-            candidateSeen = true;
-            // A mount list that cannot be read counts as nothing mounted.
-            if (partitionMounted(name) != Mounted::Yes)
-                qavo::runCommand<qavo::kCommandSize>(1, "automount.sh %s nosig",
-                                                     {qavo::quote::text("partition name", name)});
-        }
-    }
-    if (candidateSeen)
+    if (qavo::storage::mountUnmounted(isCandidate))
         ombix_usbconfig_init(platform, message);
     return 1;
 }

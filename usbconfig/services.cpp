@@ -6,8 +6,8 @@
 #include <unistd.h>
 
 #include "lib/command.h"
-#include "lib/rooted_path.h"
 #include "lib/settings.h"
+#include "lib/system.h"
 #include "qavo/leds.h"
 #include "usbconfig/handlers.h"
 #include "usbconfig/partition_list.h"
@@ -51,8 +51,7 @@ void restartPrinterServer(bool storageFound)
 
 extern "C" void printled(void)
 {
-    char path[512];
-    int fd = qavo::rootedPath("/dev/lp0", path, sizeof path) ? open(path, O_RDWR | O_CLOEXEC) : -1;
+    int fd = qavo::sys::openDescriptor("/dev/lp0", O_RDWR | O_CLOEXEC);
     usbconfig::setUsbLed(fd >= 0);
     if (fd >= 0)
         close(fd);

@@ -4,11 +4,10 @@
 #include <cstring>
 #include <sys/stat.h>
 
-#include "lib/atomic_file.h"
 #include "lib/command.h"
-#include "lib/rooted_path.h"
 #include "lib/settings.h"
 #include "lib/storage.h"
+#include "lib/system.h"
 #include "nvram.h"
 #include "qavo/files.h"
 #include "usbconfig/handlers.h"
@@ -27,23 +26,8 @@ void findCardScript(const char *mountPoint, char (&script)[kScriptPathSize])
     char rooted[kScriptPathSize + 256];
     struct stat info;
     snprintf(path, sizeof path, "%s/%s", mountPoint, "init.sh");
-    if (qavo::rootedPath(path, rooted, sizeof rooted) && stat(rooted, &info) == 0 && S_ISREG(info.st_mode))
+    if (qavo::sys::rootedPath(path, rooted, sizeof rooted) && stat(rooted, &info) == 0 && S_ISREG(info.st_mode))
         memcpy(script, path, sizeof path);
-}
-
-// getValFromTmp("UsbFlag"); unit tests read the flag their private tree holds.
-int usbFlag()
-{
-    if (!qavo::AtomicFile::rootForTests())
-        return getValFromTmp("UsbFlag");
-    FILE *file = qavo::openRooted("/tmp/UsbFlag", "re");
-    int value = 0;
-    if (file) {
-        if (fscanf(file, "%d", &value) != 1)
-            value = 0;
-        fclose(file);
-    }
-    return value;
 }
 
 } // namespace
@@ -78,7 +62,7 @@ extern "C" int ombix_usbconfig_init(int, char *)
     setUsbLed(storageFound);
     if (cardScript[0] != '\0')
         qavo::runCommand<kScriptCommandSize>(1, "%s", {qavo::quote::text("memory card script", cardScript)});
-    int flag = usbFlag();
+    int flag = getValFromTmp("UsbFlag");
     if (flag != 0) {
         putusbInfo();
         QavoSystem("usbmemdrop.sh &", 1);

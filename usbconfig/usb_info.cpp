@@ -7,8 +7,9 @@
 #include <unistd.h>
 
 #include "lib/atomic_file.h"
-#include "lib/rooted_path.h"
+#include "lib/quote.h"
 #include "lib/settings.h"
+#include "lib/system.h"
 #include "qavo/runner.h"
 #include "usbconfig/handlers.h"
 #include "usbconfig/partition_list.h"
@@ -44,7 +45,7 @@ bool writeRecord(qavo::AtomicFile &file, std::string_view mountPoint)
     path[mountPoint.size()] = '\0';
     char rooted[600];
     struct statfs fs;
-    if (!qavo::rootedPath(path, rooted, sizeof rooted) || statfs(rooted, &fs) != 0) {
+    if (!qavo::sys::rootedPath(path, rooted, sizeof rooted) || statfs(rooted, &fs) != 0) {
         perror("statfs");
         return false;
     }
@@ -82,13 +83,16 @@ bool formatUsbRecord(std::string_view name, const UsbSizes &sizes, char *out, si
     size_t shown;
     if (unreadableName(name, shown))
         return false;
-    char total[kSizeTextSize], used[kSizeTextSize], free[kSizeTextSize];
+    namespace quote = qavo::quote;
+    char total[kSizeTextSize], used[kSizeTextSize], free[kSizeTextSize], share[kSizeTextSize];
     chform_size_usb(sizes.totalKib, total);
     chform_size_usb(sizes.usedKib, used);
     chform_size_usb(sizes.freeKib, free);
-    int length = snprintf(out, size, "%.*s?%s?%s?%s?%.1f%c?#", static_cast<int>(name.size()), name.data(), total, used,
-                          free, sizes.usedPercent, '%');
-    return length > 0 && static_cast<size_t>(length) < size;
+    snprintf(share, sizeof share, "%.1f%%", sizes.usedPercent);
+    quote::Builder record(quote::Syntax::UsbInfo, out, size);
+    return record.add("%s?%s?%s?%s?%s?#", {quote::text("partition name", name), quote::line("total size", total),
+                                           quote::line("used size", used), quote::line("free size", free),
+                                           quote::line("used share", share)});
 }
 
 } // namespace usbconfig

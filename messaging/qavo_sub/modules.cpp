@@ -4,6 +4,7 @@
 //           string members other than wtime/reserv, then the success reply. The whole
 //           request is checked first: one bad member changes nothing.
 //   echo    any payload -> the same payload (the cheapest answer, for measuring the path)
+//   status, lan, wan  the web front end's pages (web_pages.h)
 #include "messaging/qavo_sub/modules.h"
 
 #include <cjson/cJSON.h>
@@ -12,6 +13,7 @@
 
 #include "lib/settings.h"
 #include "messaging/qavo_sub/request_checks.h"
+#include "messaging/qavo_sub/web_pages.h"
 #include "nvram.h"
 #include "qavo/web.h"
 
@@ -53,21 +55,6 @@ bool isSetting(const cJSON *member)
     return member->string && !isReplyField(member->string);
 }
 
-// Stores every setting of the request or, when the store fails half-way, puts back what
-// the earlier ones held (in reverse, so a key named twice gets its first value back).
-bool storeAll(cJSON *const *settings, const char **before, int count)
-{
-    for (int i = 0; i < count; ++i) {
-        before[i] = nvram_bufget(qavo::kRouterSection, settings[i]->string); // stays valid: the store keeps it
-        if (nvram_bufset(qavo::kRouterSection, settings[i]->string, settings[i]->valuestring) != 0) {
-            while (i-- > 0)
-                nvram_bufset(qavo::kRouterSection, settings[i]->string, before[i]);
-            return false;
-        }
-    }
-    return true;
-}
-
 void setcfg(mosquitto *client, const char *topic, cJSON *request)
 {
     // The whole request is checked before anything is stored.
@@ -103,6 +90,19 @@ void setcfg(mosquitto *client, const char *topic, cJSON *request)
 
 } // namespace
 
+bool storeAll(cJSON *const *settings, const char **before, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        before[i] = nvram_bufget(qavo::kRouterSection, settings[i]->string); // stays valid: the store keeps it
+        if (nvram_bufset(qavo::kRouterSection, settings[i]->string, settings[i]->valuestring) != 0) {
+            while (i-- > 0)
+                nvram_bufset(qavo::kRouterSection, settings[i]->string, before[i]);
+            return false;
+        }
+    }
+    return true;
+}
+
 void answer(mosquitto *client, const char *topic, const char *module, const char *payload, size_t length)
 {
     if (strcmp(module, "echo") == 0) {
@@ -120,7 +120,7 @@ void answer(mosquitto *client, const char *topic, const char *module, const char
         getcfg(client, topic, request);
     else if (strcmp(module, "setcfg") == 0)
         setcfg(client, topic, request);
-    else
+    else if (!answerPage(client, topic, module, request))
         websErrorResponse(client, topic, "unknown module");
     cJSON_Delete(request);
 }

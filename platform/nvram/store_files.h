@@ -6,11 +6,50 @@
 #include <cstddef>
 #include <string_view>
 #include <sys/types.h>
+#include <unistd.h>
 
-#include "lib/holders.h"
 #include "platform/nvram/byte_buffer.h"
 
 namespace qavo::nvram {
+
+// An open file descriptor, closed when its owner goes (-1 holds none). The store is a
+// stand-in for the platform's own library and keeps to its layer: it shares no helper
+// with the code above it.
+class Descriptor {
+public:
+    Descriptor() = default;
+    explicit Descriptor(int fd) : fd_(fd) {}
+    Descriptor(Descriptor &&other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+    Descriptor &operator=(Descriptor &&other) noexcept
+    {
+        reset(other.fd_);
+        other.fd_ = -1;
+        return *this;
+    }
+    Descriptor(const Descriptor &) = delete;
+    Descriptor &operator=(const Descriptor &) = delete;
+    ~Descriptor() { reset(); }
+
+    int get() const { return fd_; }
+    explicit operator bool() const { return fd_ >= 0; }
+    // Closes what is held, then holds fd.
+    void reset(int fd = -1)
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = fd;
+    }
+    // Closes now; false when closing failed (a write may fail only here).
+    bool close()
+    {
+        int fd = fd_;
+        fd_ = -1;
+        return fd < 0 || ::close(fd) == 0;
+    }
+
+private:
+    int fd_ = -1;
+};
 
 // Longest path the store builds, NVRAM_ROOT included.
 constexpr std::size_t kPathSize = 512;

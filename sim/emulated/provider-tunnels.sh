@@ -1,8 +1,8 @@
 #!/bin/sh
 # provider-tunnels.sh start|wait|report: the provider's L2TP and PPTP servers on the
-# emulated board, for a scenario whose WAN dials one of them (its settings file names
-# the connection mode "L2TP" or "PPTP"); other scenarios get nothing, which saves boot
-# time.
+# emulated board, for a router whose WAN dials one of them (the store holds the
+# connection mode "L2TP" or "PPTP" once /init has applied the scenario's settings);
+# other scenarios get nothing, which saves boot time.
 #
 #   start   L2TP: Debian's xl2tpd as the network server on 10.0.2.2, PPP 10.65.0.1 for
 #           the provider and 10.65.0.100 for the router. PPTP: Debian's pptpd (its
@@ -20,7 +20,7 @@
 ip=/usr/sbin/iproute2-ip
 provider=/.vrouter/provider
 log=/.vrouter/log
-mode=$(sed -n 's/^2860 wanConnectionMode //p' /scenario/settings 2>/dev/null | tail -n 1)
+mode=$(nvram_get 2860 wanConnectionMode 2>/dev/null)
 
 case $mode in
 L2TP | PPTP) ;;

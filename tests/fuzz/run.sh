@@ -12,7 +12,7 @@ build=$build_root/fuzz
 CC=clang-14 CXX=clang++-14 cmake -S tests/fuzz -B "$build" -G Ninja >/dev/null
 cmake --build "$build" -j2 >/dev/null
 mkdir -p "$build/crashes"
-for target in lists proc_tables text_checks eeprom_dump probe_output storage messaging_text store_format; do
+for target in lists proc_tables text_checks eeprom_dump probe_output storage messaging_text store_format web_form; do
   corpus=$build/corpus/$target
   mkdir -p "$corpus"
   "$build/fuzz_$target" -max_total_time="$seconds" -print_final_stats=0 \

@@ -1,5 +1,7 @@
 // The example subscriber's setting modules: requests that would be cut at a zero byte are
-// refused, and a setcfg request changes all of its settings or none.
+// refused, and a setcfg request changes all of its settings or none; the web pages'
+// modules load empty values as "", and store a change only when every field passes its
+// check, then start the page's bring-up.
 #include <gtest/gtest.h>
 
 #include <cjson/cJSON.h>
@@ -10,6 +12,7 @@
 #include "messaging/qavo_sub/modules.h"
 #include "messaging/qavo_sub/request_checks.h"
 #include "nvram.h"
+#include "tests/support/command_recorder.h"
 #include "tests/support/store_fixture.h"
 
 namespace {
@@ -81,6 +84,62 @@ TEST_F(SettingModules, WholeRequestsAreStoredAndEscapedBackslashesAreText)
     EXPECT_STREQ(nvram_bufget(0, "lan_ipaddr"), "10.0.0.1");
     EXPECT_STREQ(nvram_bufget(0, "note"), "y");
     EXPECT_EQ(request("getcfg", R"({"keys":["lan_ipaddr"]})"), R"({"lan_ipaddr":"10.0.0.1"})");
+}
+
+TEST_F(SettingModules, PageLoadKeepsEmptyValuesEmpty)
+{
+    set("dhcpSecDns", "");
+    cJSON *reply = cJSON_Parse(request("lan", "{}").c_str());
+    EXPECT_STREQ(cJSON_GetStringValue(cJSON_GetObjectItem(reply, "dhcpSecDns")), "");
+    EXPECT_STREQ(cJSON_GetStringValue(cJSON_GetObjectItem(reply, "HostName")), "");
+    EXPECT_EQ(cJSON_GetArraySize(reply), 8);
+    cJSON_Delete(reply);
+}
+
+TEST_F(SettingModules, PageSaveStoresEveryFieldOrNoneAndStartsTheBringUp)
+{
+    struct Case {
+        const char *page, *payload, *fields; // fields: the reply's "fields" object
+        const char *key, *stored;            // one setting afterwards ("-" = as before)
+    } cases[] = {
+        {"lan", R"({"lan_ipaddr":"10.1.1.1","dhcpSecDns":""})", R"({"lan_ipaddr":"saved","dhcpSecDns":"saved"})",
+         "lan_ipaddr", "10.1.1.1"},
+        {"wan", R"({"wanConnectionMode":"STATIC","wan_pppoe_pass":"it's $(reboot) \"x\""})",
+         R"({"wanConnectionMode":"saved","wan_pppoe_pass":"saved"})", "wan_pppoe_pass", "it's $(reboot) \"x\""},
+        {"lan", R"({"lan_ipaddr":"10.1.1.1","HostName":"<img src=x onerror=alert(1)>"})",
+         R"({"lan_ipaddr":"not saved","HostName":"Error: setting HostName is not a host name; refused"})", "lan_ipaddr",
+         "-"},
+        {"wan", R"({"wanConnectionMode":"static;reboot"})",
+         R"({"wanConnectionMode":"Error: setting wanConnectionMode is not one of the offered choices; refused"})",
+         "wanConnectionMode", "-"},
+        {"wan", R"({"wan_l2tp_pass":"a\nb","macCloneMac":"-a"})",
+         R"({"wan_l2tp_pass":"Error: setting wan_l2tp_pass holds a line break; refused",)"
+         R"("macCloneMac":"Error: setting macCloneMac is not a MAC address; refused"})",
+         "wan_l2tp_pass", "-"},
+        {"lan", R"({"Password":"x","lan_netmask":"","dhcpEnd":5})",
+         R"({"Password":"Error: setting Password is not a setting of this page; refused",)"
+         R"("lan_netmask":"Error: setting lan_netmask may not be empty; refused",)"
+         R"("dhcpEnd":"Error: setting dhcpEnd is not a text value; refused"})",
+         "Password", "-"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.payload);
+        set(c.key, "before");
+        qavo::test::CommandRecorder shell;
+        cJSON *reply = cJSON_Parse(request(c.page, c.payload).c_str());
+        char *fields = cJSON_PrintUnformatted(cJSON_GetObjectItem(reply, "fields"));
+        EXPECT_STREQ(fields, c.fields);
+        bool saved = strcmp(c.stored, "-") != 0;
+        EXPECT_EQ(cJSON_IsTrue(cJSON_GetObjectItem(reply, "success")), saved);
+        nvram_init(0);
+        EXPECT_STREQ(nvram_bufget(0, c.key), saved ? c.stored : "before");
+        std::vector<std::string> bringUp;
+        if (saved)
+            bringUp.push_back(std::string("ombix_networkconfig mtk7620 init") + c.page + " &");
+        EXPECT_EQ(shell.commands(), bringUp);
+        free(fields);
+        cJSON_Delete(reply);
+    }
 }
 
 TEST(RequestChecks, ZeroBytesRawOrEscapedInsideStrings)

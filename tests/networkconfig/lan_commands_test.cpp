@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
-#include <memory>
 #include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -13,11 +12,9 @@
 #include <unistd.h>
 #include <vector>
 
-#include "lib/atomic_file.h"
 #include "lib/run_lock.h"
 #include "networkconfig/handlers.h"
-#include "tests/support/command_recorder.h"
-#include "tests/support/store_fixture.h"
+#include "tests/support/dry_run.h"
 #include "tests/support/tool_run.h"
 
 namespace {
@@ -38,14 +35,12 @@ Lines phy(const char *reg0, const char *reg4)
 
 using qavo::test::concat;
 
-class LanCommands : public StoreTest {
+class LanCommands : public DryRunTest {
 protected:
     void SetUp() override
     {
-        StoreTest::SetUp();
-        files_ = std::make_unique<qavo::test::TempDir>("lan-commands");
-        ASSERT_EQ(0, mkdir((*files_ / "etc").c_str(), 0755));
-        qavo::AtomicFile::setRootForTests(files_->path().c_str());
+        DryRunTest::SetUp();
+        ASSERT_EQ(0, mkdir((*tree_ / "etc").c_str(), 0755));
         for (auto [key, value] : {std::pair{"lan_ipaddr", "192.168.10.1"},
                                   {"lan_netmask", "255.255.255.0"},
                                   {"dhcpStart", "192.168.10.100"},
@@ -54,11 +49,6 @@ protected:
                                   {"dhcpEnabled", "1"}})
             set(key, value);
     }
-    void TearDown() override
-    {
-        qavo::AtomicFile::setRootForTests(nullptr);
-        StoreTest::TearDown();
-    }
 
     Lines initLan(int platform)
     {
@@ -66,9 +56,6 @@ protected:
         EXPECT_EQ(1, ombix_networkconfig_init_lan(platform, message));
         return recorder_.commands();
     }
-
-    qavo::test::CommandRecorder recorder_;
-    std::unique_ptr<qavo::test::TempDir> files_;
 };
 
 TEST_F(LanCommands, GatewayModeWithEveryFlagOnRunsTheWholeSequenceInOrder)
@@ -90,7 +77,7 @@ TEST_F(LanCommands, GatewayModeWithEveryFlagOnRunsTheWholeSequenceInOrder)
     EXPECT_EQ(expected, initLan(kMtk7620));
     for (bool echo : recorder_.echoes())
         EXPECT_TRUE(echo);
-    EXPECT_NE(std::string::npos, qavo::test::readFile(*files_ / "etc/udhcpd.conf").find("interface br0\n"));
+    EXPECT_NE(std::string::npos, qavo::test::readFile(*tree_ / "etc/udhcpd.conf").find("interface br0\n"));
 }
 
 TEST_F(LanCommands, PlatformWithoutSwitchSkipsPhyAndDhcpServer)
@@ -111,7 +98,7 @@ TEST_F(LanCommands, PlatformWithoutSwitchSkipsPhyAndDhcpServer)
                    "killall -q igmpproxy",
                    "rm -rf igmpproxyStatus"};
     EXPECT_EQ(expected, initLan(kRa3050x));
-    EXPECT_EQ("", qavo::test::readFile(*files_ / "etc/udhcpd.conf"));
+    EXPECT_EQ("", qavo::test::readFile(*tree_ / "etc/udhcpd.conf"));
 }
 
 TEST_F(LanCommands, HostModeJoinsTheLanByAddressOrByDhcp)
@@ -181,7 +168,7 @@ TEST_F(LanCommands, RefusedLanAddressLeavesTheBridgeAsItIs)
 TEST_F(LanCommands, UnwritableConfigurationRestartsTheServerOnTheOldFile)
 {
     const std::string old = "start 192.168.10.100\nend 192.168.10.200\ninterface br0\n";
-    qavo::test::writeFile(*files_ / "etc/udhcpd.conf", old);
+    qavo::test::writeFile(*tree_ / "etc/udhcpd.conf", old);
     set("HostName", "gw");
     set("OperationMode", "1");
     // A full file system, as the writer sees it: no file may grow past 16 bytes.
@@ -202,10 +189,10 @@ TEST_F(LanCommands, UnwritableConfigurationRestartsTheServerOnTheOldFile)
     ASSERT_NE(commands.end(), killed);
     EXPECT_NE(commands.end(), std::find(killed, commands.end(), "udhcpd /etc/udhcpd.conf"));
     EXPECT_EQ(commands.end(), std::find(commands.begin(), commands.end(), "nat.sh &"));
-    EXPECT_EQ(old, qavo::test::readFile(*files_ / "etc/udhcpd.conf"));
+    EXPECT_EQ(old, qavo::test::readFile(*tree_ / "etc/udhcpd.conf"));
 
     // Without an old file there is nothing to start the server on.
-    unlink((*files_ / "etc/udhcpd.conf").c_str());
+    unlink((*tree_ / "etc/udhcpd.conf").c_str());
     recorder_.clear();
     setrlimit(RLIMIT_FSIZE, &full);
     testing::internal::CaptureStderr();

@@ -6,7 +6,9 @@
 
 #include "networkconfig/handlers.h"
 #include "networkconfig/routing.h"
+#include "tests/support/dry_run.h"
 #include "tests/support/store_fixture.h"
+#include "tests/support/tool_run.h"
 
 using namespace networkconfig;
 
@@ -134,4 +136,58 @@ TEST(RouteCommands, HostileFieldsBuildNoCommand)
     std::string err = testing::internal::GetCapturedStderr();
     EXPECT_NE(err.find("Error: setting RoutingRules"), std::string::npos) << err;
     EXPECT_EQ(deleteCommand("br0;reboot", "10.1.0.0", "255.255.0.0"), "refused");
+}
+
+// "routinginit" in a dry run: the kernel table is the tree's /proc/net/route.
+using qavo::test::Lines;
+
+class RoutingInit : public DryRunTest {};
+
+TEST_F(RoutingInit, DeletesWhatTheRulesNameThenAddsTheRules)
+{
+    const std::string header = "Iface\tDestination\tGateway \tFlags\tRefCnt\tUse\tMetric\tMask\t\tMTU\tWindow\tIRTT\n";
+    const std::string held = header + "eth2.2\t00000000\t0102000A\t0003\t0\t0\t0\t00000000\t0\t0\t0\n" +
+                             "br0\t0000020A\t00000000\t0001\t0\t0\t0\t0000FFFF\t0\t0\t0\n" +
+                             "eth2.2\t0708090A\t00000000\t0005\t0\t0\t0\tFFFFFFFF\t0\t0\t0\n";
+    const std::string rules =
+        "10.1.0.0,255.255.0.0,192.168.10.254,LAN,br0,0,a;10.9.8.7,255.255.255.255,,WAN,eth2.2,0,b;"
+        "10.2.0.0,255.255.0.0,0.0.0.0,LAN,br0,0;10.3.0.0,255.255.0.0,10.0.2.1,wan,eth2.2,0,c";
+    const Lines adds = {"route add -net 10.1.0.0  netmask 255.255.0.0 gw 192.168.10.254 dev br0 2>&1 ",
+                        "route add -host 10.9.8.7  dev eth2.2 2>&1 ",
+                        "route add -net 10.3.0.0  netmask 255.255.0.0 gw 10.0.2.1 dev eth2.2 2>&1 "};
+    const struct {
+        const char *name, *mode;
+        std::string table, rules;
+        Lines commands;
+        const char *printed; // on standard output ("" nothing)
+    } rows[] = {
+        {"gateway", "1", held, rules,
+         qavo::test::concat(
+             {{"route del -net 10.2.0.0  netmask 255.255.0.0 dev br0 ", "route del -host 10.9.8.7  dev eth2.2 "},
+              adds}),
+         ""},
+        {"not a gateway",
+         "0",
+         header,
+         rules,
+         {adds[0], adds[2]},
+         "Skip WAN routing rule in the non-Gateway mode: route add -host 10.9.8.7  dev eth2.2 2>&1 \n"},
+        {"no rules", "1", held, "", {}, ""},
+        {"table not understood",
+         "1",
+         header + "br0\t0000020A\t00000000\t0001\t0\t0\t0\t0000FFFF\t0\t0\t0\nbr0\tnot-a-route\n",
+         "10.2.0.0,255.255.0.0,,LAN,br0,0,x;" + rules,
+         {"route del -net 10.2.0.0  netmask 255.255.0.0 dev br0 "},
+         "format error\n"},
+    };
+    for (const auto &r : rows) {
+        SCOPED_TRACE(r.name);
+        recorder_.clear();
+        settings({{"OperationMode", r.mode}, {"RoutingRules", r.rules.c_str()}});
+        file("/proc/net/route", r.table);
+        qavo::test::HandlerRun run = qavo::test::runHandler(ombix_networkconfig_init_routing, 4);
+        EXPECT_EQ(1, run.result);
+        EXPECT_EQ(r.commands, recorder_.commands());
+        EXPECT_EQ(r.printed, run.out);
+    }
 }

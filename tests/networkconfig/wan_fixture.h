@@ -4,35 +4,25 @@
 #define QAVO_TESTS_NETWORKCONFIG_WAN_FIXTURE_H
 
 #include <filesystem>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "lib/atomic_file.h"
 #include "networkconfig/wan.h"
-#include "tests/support/command_recorder.h"
-#include "tests/support/store_fixture.h"
+#include "tests/support/dry_run.h"
 #include "tests/support/test_files.h"
 
 using Lines = std::vector<std::string>;
 
-class WanTest : public StoreTest {
+class WanTest : public DryRunTest {
 protected:
     static constexpr int kMtk7620 = 4;
     static constexpr int kWanPort = 4;
 
     void SetUp() override
     {
-        StoreTest::SetUp();
-        files_ = std::make_unique<qavo::test::TempDir>("wan-test");
+        DryRunTest::SetUp();
         for (const char *dir : {"etc", "etc_ro/ppp/peers"})
-            std::filesystem::create_directories(*files_ / dir);
-        qavo::AtomicFile::setRootForTests(files_->path().c_str());
-    }
-    void TearDown() override
-    {
-        qavo::AtomicFile::setRootForTests(nullptr);
-        StoreTest::TearDown();
+            std::filesystem::create_directories(*tree_ / dir);
     }
 
     static networkconfig::wan::WanRun run()
@@ -42,8 +32,8 @@ protected:
         r.port = kWanPort;
         return r;
     }
-    std::string file(const std::string &path) const { return qavo::test::readFile(files_->path() + path); }
-    std::string path(const std::string &path) const { return files_->path() + path; }
+    std::string file(const std::string &path) const { return qavo::test::readFile(tree_->path() + path); }
+    std::string path(const std::string &path) const { return tree_->path() + path; }
     const Lines &commands() const { return recorder_.commands(); }
 
     static Lines phy(bool on)
@@ -58,9 +48,6 @@ protected:
             all.insert(all.end(), part.begin(), part.end());
         return all;
     }
-
-    qavo::test::CommandRecorder recorder_;
-    std::unique_ptr<qavo::test::TempDir> files_;
 };
 
 #endif

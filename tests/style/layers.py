@@ -10,13 +10,7 @@ import sys
 
 SOURCE = os.path.realpath(os.path.join(os.path.dirname(__file__), "..", ".."))
 # (including file, included header) pairs the code still has against the table.
-KNOWN_EXCEPTIONS = {
-    # removed when platform stops including lib/holders.h
-    ("platform/nvram/store_files.h", "lib/holders.h"),
-    # the store and the generated files share one rule for temporary files (a killed
-    # writer's are removed by the next writer); libnvram compiles lib/temporary_files.cpp
-    ("platform/nvram/store_files.cpp", "lib/temporary_files.h"),
-}
+KNOWN_EXCEPTIONS = set()
 
 
 def layer_table():

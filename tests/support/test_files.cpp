@@ -1,5 +1,6 @@
 #include "tests/support/test_files.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -25,6 +26,16 @@ bool makeDirectories(const std::string &path)
     std::error_code error;
     std::filesystem::create_directories(path, error);
     return !error;
+}
+
+std::string partitionTable(const std::string &names)
+{
+    std::string table = "major minor  #blocks  name\n\n";
+    for (size_t start = 0, end; start < names.size(); start = end + 1) {
+        end = std::min(names.find(' ', start), names.size());
+        table += "   8        1    7812500 " + names.substr(start, end - start) + "\n";
+    }
+    return table;
 }
 
 TempDir::TempDir(const char *prefix)

@@ -11,6 +11,8 @@ std::string readFile(const std::string &path);
 void writeFile(const std::string &path, const std::string &text);
 // Makes the directory and every missing parent; false when it cannot.
 bool makeDirectories(const std::string &path);
+// A /proc/partitions text listing the blank-separated partition names.
+std::string partitionTable(const std::string &names);
 
 // A fresh directory under /tmp, removed with everything in it at the end of the scope.
 class TempDir {

@@ -15,13 +15,17 @@ initqavo_lines=$(awk '/^initqavo \(/ { on = 1; next } /^[^ ]/ { on = 0 } on' <<<
 expect_lines "boot commands in the report" "$initqavo_lines" < <(sh_commands initqavo)
 expect_eq "commands in a factory-default boot" 28 "$(grep -c . <<<"$initqavo_lines")"
 
-reply=$(grep -A1 '^== Web request' <<<"$report" | tail -n 1)
+reply=$(report_section "$report" 'Web request' | head -n 1)
 expect_eq "web reply" '  {"lan_ipaddr":"192.168.1.1","HostName":"PELVANTO","OperationMode":"1"}' "$reply"
 grep -q '^  /etc/udhcpd.conf (' <<<"$report" || vr_fail "report does not show the DHCP server configuration"
 grep -q ' qv_broker -c /etc_ro/mosquitto.conf$' <<<"$report" || vr_fail "report does not show the broker running"
 expect_eq "LED requests in the report" "system LED: line 9, blinking (initqavo)" \
-	"$(sed -n '/^== LED requests/,/^$/p' <<<"$report" | sed -n 's/^ *+[0-9.]* *//p')"
+	"$(report_section "$report" 'LED requests' | sed -n 's/^ *+[0-9.]* *//p')"
 grep -q '^  /tmp/UsbFlag: 0$' <<<"$report" || vr_fail "report does not show what the USB tool found"
+# The status page as headless Chromium showed it.
+screenshot=$(sed -n 's/^  status page in headless Chromium: //p' <<<"$report")
+[ "$(head -c 8 "$screenshot" 2> /dev/null | od -An -tx1 | tr -d ' ')" = 89504e470d0a1a0a ] ||
+	vr_fail "report names no PNG screenshot of the status page"
 
 # The factory defaults are a DHCP WAN: the router leases an address from the provider
 # and routes through it; the report ends once the boot has settled, before the bound.

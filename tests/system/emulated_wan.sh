@@ -22,8 +22,8 @@ source "$QAVO_SOURCE_DIR/sim/emulated/testlib.sh"
 emulated_need_image
 report=$("$QAVO_SOURCE_DIR/sim/emulated-router" --scenario "$scenario" --out "$vr_runs/$scenario" 2>&1)
 expect_eq "board printed its whole report" 0 "$?"
-section() { sed -n "/^--- $1/,/^---/p" <<<"$report" | sed '1d;$d'; }
-field() { sed -n "s/^$1: //p" <<<"$report" | head -n 1 | sed 's/ *$//'; }
+section() { report_section "$report" "$1"; }
+field() { report_field "$report" "$1"; }
 ran() { grep -qF " $1" <<<"$(section 'shell commands')" || vr_fail "the boot did not run: $1"; }
 
 expect_eq "a MIPS kernel" "mips" "$(sed -n 's/^kernel: [^ ]* \([^,]*\),.*/\1/p' <<<"$report")"

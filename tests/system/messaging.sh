@@ -30,7 +30,7 @@ vr_run --bind "$QAVO_BUILD_DIR" -- bash -c '
 	qavo_webreq setcfg "{\"OperationMode\":\"0\"}" | grep lan_ip
 	qavo_webreq setcfg "{\"OperationMode\":\"2\"}" | grep lan_ip
 	qavo_webreq getcfg "not json" | tr -d "\t\n"; echo
-	qavo_webreq lan "{}" | tr -d "\t\n"; echo
+	qavo_webreq nosuchmodule "{}" | tr -d "\t\n"; echo
 	echo "== concurrent requests"
 	for i in $(seq 20); do pairs="$pairs\"key$i\":\"value$i\","; done
 	qavo_webreq setcfg "{${pairs%,}}" > /dev/null

@@ -59,7 +59,7 @@ TEST_F(UsbDriver, HandlersRunAndTheirResultIsTheExitStatus)
     EXPECT_EQ(0u, out_.find("\n#####[Debug] Hotplug device init #####\n"));
     recorder_.clear();
     // A prefix of the platform word is enough; nothing in the table means nothing to mount.
-    file("proc/partitions", "major minor  #blocks  name\n");
+    file("/proc/partitions", "major minor  #blocks  name\n");
     EXPECT_EQ(1, run({"mtk7620x", "doMount"}));
     EXPECT_TRUE(recorder_.commands().empty());
     EXPECT_EQ(1, run({"ra3050", "smbstart"}));

@@ -1,50 +1,38 @@
 // A private router tree for the USB tool's unit tests: the store, /proc/mounts,
 // /proc/partitions, /dev/lp0, /media and /tmp under a temporary root, and a recorder for
-// the commands. "echo N > /tmp/UsbFlag" writes the flag into the tree as the shell would.
+// the commands. "echo N > /tmp/UsbFlag" writes the flag into the tree as the shell would;
+// "cat /proc/mounts | grep media" prints the tree's mount list (all of it: the tool keeps
+// the "media" lines itself too), or cannot start when the tree has none.
 #ifndef QAVO_TESTS_USB_FIXTURE_H
 #define QAVO_TESTS_USB_FIXTURE_H
 
 #include <filesystem>
-#include <memory>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
-#include "lib/atomic_file.h"
-#include "tests/support/command_recorder.h"
-#include "tests/support/store_fixture.h"
+#include "tests/support/dry_run.h"
 #include "tests/support/test_files.h"
 #include "tests/support/tool_run.h"
 
 using qavo::test::Lines;
 
-class UsbTest : public StoreTest {
+class UsbTest : public DryRunTest {
 protected:
     void SetUp() override
     {
-        StoreTest::SetUp();
-        tree_ = std::make_unique<qavo::test::TempDir>("usb-tree");
-        for (const char *dir : {"proc", "dev", "media", "tmp", "var"})
+        DryRunTest::SetUp();
+        for (const char *dir : {"proc", "dev", "media", "var"})
             ASSERT_EQ(0, mkdir((*tree_ / dir).c_str(), 0755)) << dir;
-        qavo::AtomicFile::setRootForTests(tree_->path().c_str());
-        for (const char *value : {"0", "1"}) {
-            std::string command = std::string("echo ") + value + " > /tmp/UsbFlag";
-            std::string flag = *tree_ / "tmp/UsbFlag";
-            recorder_.on(command, [flag, value](const std::string &) {
-                qavo::test::writeFile(flag, std::string(value) + "\n");
-                return 0;
-            });
-        }
-        set("Led_usb", "13");
-        set("Usb_gpio_classify", "0");
-        set("PrinterSrvEnabled", "0");
+        for (const char *value : {"0", "1"})
+            writes(std::string("echo ") + value + " > /tmp/UsbFlag", "/tmp/UsbFlag", std::string(value) + "\n");
+        std::string mountList = *tree_ / "proc/mounts";
+        recorder_.answer("cat /proc/mounts | grep media", [mountList](const std::string &) {
+            return access(mountList.c_str(), F_OK) == 0 ? std::optional(qavo::test::readFile(mountList)) : std::nullopt;
+        });
+        settings({{"Led_usb", "13"}, {"Usb_gpio_classify", "0"}, {"PrinterSrvEnabled", "0"}});
         mounts({});
-    }
-    void TearDown() override
-    {
-        qavo::AtomicFile::setRootForTests(nullptr);
-        StoreTest::TearDown();
     }
 
     // /proc/mounts with a root file system, /proc and the given mount points (as the
@@ -58,11 +46,6 @@ protected:
     }
     // A directory under the tree (its statfs is the temporary directory's file system).
     void directory(const std::string &path) { std::filesystem::create_directories(*tree_ / path); }
-    void file(const std::string &path, const std::string &text)
-    {
-        std::filesystem::create_directories(std::filesystem::path(*tree_ / path).parent_path());
-        qavo::test::writeFile(*tree_ / path, text);
-    }
     std::string read(const std::string &path) { return qavo::test::readFile(*tree_ / path); }
     bool exists(const std::string &path)
     {
@@ -72,13 +55,10 @@ protected:
     void printer(bool attached)
     {
         if (attached)
-            file("dev/lp0", "");
+            file("/dev/lp0", "");
         else
             unlink((*tree_ / "dev/lp0").c_str());
     }
-
-    qavo::test::CommandRecorder recorder_;
-    std::unique_ptr<qavo::test::TempDir> tree_;
 };
 
 #endif
