@@ -58,6 +58,10 @@ if [ "${1:-}" = --input-hash ]; then
 	exit 0
 fi
 [ -f "$mipsel_build/build.ninja" ] || fail "no router build in $mipsel_build: cmake --preset mipsel && cmake --build --preset mipsel -j2"
+# QAVO_FIRMWARE_BUILD: the build whose install tree is the firmware; the preset mipsel's
+# (glibc) unless it names another, such as build/router (uClibc-ng, which the tree carries).
+firmware_build=${QAVO_FIRMWARE_BUILD:-$mipsel_build}
+[ -f "$firmware_build/build.ninja" ] || fail "no firmware build in $firmware_build (QAVO_FIRMWARE_BUILD)"
 # The board's harness programs, which the router build makes (sim/CMakeLists.txt).
 harness_programs="shlog standin gpio_probe libpeak_rss.so"
 for program in $harness_programs; do
@@ -181,7 +185,7 @@ else
 fi
 
 rm -rf "$install_tree"
-cmake --install "$mipsel_build" --strip --prefix "$install_tree" >/dev/null
+cmake --install "$firmware_build" --strip --prefix "$install_tree" >/dev/null
 # The image is repacked only when our programs, a board input or the package list changed.
 inputs=$(input_hash)
 # shellcheck disable=SC2086 # one argument per program
