@@ -1,15 +1,15 @@
 # shellcheck shell=sh
-# Both routers' boot reports as data: a directory of records (sim/boot-report's STATE/report,
-# the board's /.vrouter/report), one per section, named by ordered keys; a record's first
-# line is the section's title, the others its text. One renderer prints both; one reader
-# takes the text apart (the system tests through sim/testlib.sh, and bench/).
-#   report_record DIR KEY TITLE [FILE]  the record KEY in DIR: TITLE, then FILE's lines
-#                                       (none when it is missing) or stdin's
-#   report_files ROOT      the files named on stdin, "PATH -> TARGET" or "PATH (N bytes):
-#                          first 160 bytes", PATH without ROOT
+# Both routers' boot reports as data: a directory of records, one per section, named by
+# ordered keys (sim/boot-report's STATE/report, the board's /.vrouter/report); a record's
+# first line is the section's title, the others its text. One renderer prints both, one
+# reader takes the text apart (the system tests through sim/testlib.sh, and bench/).
+#   report_record DIR KEY TITLE [FILE]  the record: TITLE, then FILE's lines (none when it is
+#                                       missing) or stdin's
+#   report_files ROOT   each file named on stdin: "PATH -> TARGET" or "PATH (N bytes): its
+#                       first 160 bytes", PATH without ROOT
 #   report_render RECORD...    each: a blank line, "== TITLE", its lines or "(none)"
-#   report_section TEXT TITLE  the lines of the rendered TEXT's section whose title starts
-#                              with TITLE, up to the next heading or "===" marker
+#   report_section TEXT TITLE  the lines of the rendered TEXT's first section whose title
+#                              starts with TITLE, up to the next heading or "===" marker
 #   report_field TEXT KEY      the value of TEXT's first line "KEY: value" (KEY a sed
 #                              pattern), trailing blanks dropped
 
