@@ -5,7 +5,9 @@
 #     on the LAN page from the click to the reply shown (bench/web_front_end.js);
 #   - the CGI program's share of a request: qavo.cgi run as httpd runs it (a load of the
 #     LAN page, and a save) against a bare qavo_webreq with the same request (hyperfine);
-#   - the size of the front end in the router tree (pages and the CGI program).
+#   - the size of the front end in the router tree (pages and the CGI program);
+#   - on the emulated board, the same Chromium timings from the host through the emulator's
+#     forwarded port (sim/emulated-router --web; needs the board's image).
 # Run as root after building and staging:  bench/web_front_end.sh [build dir]
 set -eu
 src=$(cd "$(dirname "$0")/.." && pwd)
@@ -15,7 +17,7 @@ echo "== size in the router tree (this build; see bench/footprint.sh for the rou
 echo "pages: $(cat "$build"/stage/etc_ro/web/*.* | wc -c) bytes; CGI program: $(wc -c < "$build/stage/etc_ro/web/cgi-bin/qavo.cgi") bytes"
 # The script below is expanded by the router's shell.
 # shellcheck disable=SC2016
-exec "$src/sim/vrouter" --stage "$build/stage" --tools "$build/sim" --wan-provider --web --bind "$src" --bind "$build" -- sh -c '
+"$src/sim/vrouter" --stage "$build/stage" --tools "$build/sim" --wan-provider --web --bind "$src" --bind "$build" -- sh -c '
 	initqavo > /dev/null 2>&1
 	sleep 1
 	address=$(nvram_get 2860 lan_ipaddr)
@@ -34,3 +36,7 @@ exec "$src/sim/vrouter" --stage "$build/stage" --tools "$build/sim" --wan-provid
 			END { printf \"%s: CGI %.2f ms, qavo_webreq %.2f ms, CGI / qavo_webreq %.2fx\\n\", what, m[1], m[2], m[1] / m[2] }" /tmp/$what.json
 	done
 '
+echo "== on the emulated board, in Chromium on the host"
+# shellcheck disable=SC2016 # expanded by the shell of --web-run
+"$src/sim/emulated-router" --out "$build/bench-emulated-web" --timeout 400 --web-run "NODE_PATH='$build/browser/node_modules' \
+	node '$src/bench/web_front_end.js' \"\${QAVO_ROUTER_URL#http://}\" '$src/sim/chromium.flags' 5" | sed '/^=== emulated router report ===$/,$d'

@@ -127,7 +127,7 @@ inline Value integer(long n)
 }
 
 // Why a value fails its kind ("is not an IPv4 address"...), or nullptr when it passes.
-QAVO_API const char *whyRefused(const Value &value);
+const char *whyRefused(const Value &value);
 // Checks a value against its kind; prints the refusal on standard error when it fails.
 bool accept(const Value &value);
 

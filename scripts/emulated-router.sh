@@ -32,7 +32,7 @@ board_inputs="scripts/emulated-router.sh scripts/private-apt.sh scripts/build-di
   sim/emulated/init sim/emulated/iwpriv sim/emulated/usb.sh sim/emulated/automount.sh
   sim/emulated/provider-tunnels.sh sim/emulated/udhcpc-dial.sh
   sim/emulated/gpio_cuse.c sim/logline.c sim/logline.h
-  sim/udhcpc.sh sim/udhcpc-h sim/usb-report sim/led-requests.awk
+  sim/udhcpc.sh sim/udhcpc-h sim/usb-report sim/led-requests.awk sim/internet-web.sh
   sim/common/standins sim/common/standins.sh sim/common/interfaces.sh
   sim/common/provider-dhcp.sh sim/common/settle.sh sim/common/report.sh"
 . scripts/private-apt.sh
@@ -58,6 +58,10 @@ if [ "${1:-}" = --input-hash ]; then
 	exit 0
 fi
 [ -f "$mipsel_build/build.ninja" ] || fail "no router build in $mipsel_build: cmake --preset mipsel && cmake --build --preset mipsel -j2"
+# QAVO_FIRMWARE_BUILD: the build whose install tree is the firmware; the preset mipsel's
+# (glibc) unless it names another, such as build/router (uClibc-ng, which the tree carries).
+firmware_build=${QAVO_FIRMWARE_BUILD:-$mipsel_build}
+[ -f "$firmware_build/build.ninja" ] || fail "no firmware build in $firmware_build (QAVO_FIRMWARE_BUILD)"
 # The board's harness programs, which the router build makes (sim/CMakeLists.txt).
 harness_programs="shlog standin gpio_probe libpeak_rss.so"
 for program in $harness_programs; do
@@ -141,10 +145,11 @@ add_libraries() {
 # the radios' taps, the loop device and block2mtd that make the factory data an MTD
 # partition, and PPP over Ethernet (pppoe-server runs pppd over a pty: ppp_async); a
 # USB stick's EHCI controller, USB storage, FAT (vfat, its code pages) and ext4;
-# cuse for the GPIO driver "/dev/gpio"; MPPE for PPTP. xl2tpd runs its PPP over a pty:
+# cuse for the GPIO driver "/dev/gpio"; MPPE for PPTP; pcnet32 for the host's port to the
+# web front end (sim/emulated-router --web). xl2tpd runs its PPP over a pty:
 # with the kernel's L2TP (l2tp_ppp) pppd refuses the tty option "lock" of the L2TP
 # options file.
-modules="veth 8021q bridge tun loop block2mtd ppp_generic ppp_async pppoe usb-storage ehci-pci vfat nls_cp437 nls_iso8859-1 nls_ascii ext4 crc32c_generic cuse ppp_mppe"
+modules="veth 8021q bridge tun loop block2mtd ppp_generic ppp_async pppoe usb-storage ehci-pci vfat nls_cp437 nls_iso8859-1 nls_ascii ext4 crc32c_generic cuse ppp_mppe pcnet32"
 copy_modules() {
 	dep=$pool/lib/modules/$version/modules.dep
 	for m in $modules; do
@@ -180,7 +185,7 @@ else
 fi
 
 rm -rf "$install_tree"
-cmake --install "$mipsel_build" --strip --prefix "$install_tree" >/dev/null
+cmake --install "$firmware_build" --strip --prefix "$install_tree" >/dev/null
 # The image is repacked only when our programs, a board input or the package list changed.
 inputs=$(input_hash)
 # shellcheck disable=SC2086 # one argument per program
@@ -276,6 +281,13 @@ for name in $(standin_names sim/common/standins); do
 	done
 	installed="$installed $name"
 done
+# The platform's network script starts the router's web server, as on the virtual router
+# with --web: internet.sh is recorded under its own name, then starts the web front end
+# (sim/internet-web.sh).
+mkdir -p "$root/.vrouter/bin/recorded"
+rm "$root/.vrouter/bin/internet.sh"
+ln -s ../../standin "$root/.vrouter/bin/recorded/internet.sh"
+cp sim/internet-web.sh "$root/.vrouter/bin/internet.sh"
 # shellcheck disable=SC2086 # one argument per name
 sh_prelude "$(echo "$applets" | sed 's|.*/||')" $installed >"$root/.vrouter/sh-prelude"
 # iwpriv's EEPROM commands work on the Factory partition (sim/emulated/iwpriv); its calls

@@ -7,10 +7,9 @@ const test = require('node:test');
 const assert = require('node:assert');
 const fs = require('node:fs');
 const { execFileSync } = require('node:child_process');
-const puppeteer = require('puppeteer-core');
+const helpers = require('./helpers');
+const { fill, save, shot, saved, sleep } = helpers;
 
-const shots = process.env.SHOTS;
-const login = { username: 'admin', password: 'admin' };
 const hostile = `<img src=x onerror="document.title='pwned'">';touch /tmp/pwned;'$(touch /tmp/pwned)`;
 let router = 'http://192.168.1.1';
 // Each test's bound: a page that never answers fails its test instead of hanging the run.
@@ -20,7 +19,6 @@ let browser;
 const setting = key => execFileSync('nvram_get', ['2860', key]).toString().replace(/\n$/, '');
 const read = path => (fs.existsSync(path) ? fs.readFileSync(path, 'utf8') : '');
 const addresses = ifname => execFileSync('ip', ['-4', '-o', 'addr', 'show', ifname]).toString();
-const sleep = ms => new Promise(resolve => setTimeout(resolve, ms));
 
 async function until(what, check) {
   for (let i = 0; i < 100; i++) {
@@ -30,50 +28,23 @@ async function until(what, check) {
   assert.fail('waited 10 s in vain for ' + what);
 }
 
-async function open(path, credentials = login) {
-  const page = await browser.newPage();
-  await page.authenticate(credentials);
-  const response = await page.goto(router + path);
-  return { page, response };
-}
+const open = (path, credentials) => helpers.open(browser, router + path, credentials);
 
-// Types values into the named fields (choosing an option in a select) as a person would.
-async function fill(page, values) {
-  await page.waitForFunction(() => document.forms[0].elements[0].dataset.loaded !== undefined);
-  for (const [name, value] of Object.entries(values)) {
-    const field = `[name="${name}"]`;
-    if ((await page.$eval(field, e => e.tagName)) === 'SELECT') {
-      await page.select(field, value);
-      continue;
+// The boot starts the web server and brings up br0 in the background: wait for an answer.
+async function serving() {
+  for (let i = 0; i < 300; i++) {
+    try {
+      return await fetch(router + '/');
+    } catch {
+      await sleep(100);
     }
-    await page.click(field, { clickCount: 3 });
-    await page.keyboard.press('Backspace');
-    await page.type(field, value);
   }
+  assert.fail(`no answer from ${router} in 30 s`);
 }
-
-// Saves the page: the fields sent, each field's outcome as shown, and the page's verdict.
-async function save(page) {
-  const sent = new Promise(resolve => page.on('request', r => r.method() === 'POST' && resolve(r.postData())));
-  await page.click('button');
-  await page.waitForFunction(() => /^(Saved|Not saved)/.test(document.getElementById('result').textContent));
-  const outcomes = await page.$$eval('.result', spans =>
-    Object.fromEntries(spans.map(s => [s.parentNode.querySelector('[name]').name, s.textContent])));
-  const body = Object.fromEntries(new URLSearchParams(await sent));
-  return { body, outcomes, verdict: await page.$eval('#result', e => e.textContent) };
-}
-
-const shot = (page, name) => page.screenshot({ path: `${shots}/${name}.png`, fullPage: true });
-const saved = keys => Object.fromEntries(keys.map(k => [k, 'saved']));
 
 test.before(async () => {
-  fs.mkdirSync(shots, { recursive: true });
-  const flags = read(process.env.CHROMIUM_FLAGS).split('\n').filter(f => f && f !== '--headless');
-  browser = await puppeteer.launch({
-    executablePath: '/usr/bin/chromium',
-    headless: true,
-    args: [...flags, `--user-data-dir=${fs.mkdtempSync('/tmp/chromium-')}`],
-  });
+  await serving();
+  browser = await helpers.launch();
 });
 test.after(() => browser.close());
 
@@ -83,8 +54,7 @@ test('a wrong password is refused; the login shows the status', limit, async () 
   const wrong = await open('/', { username: 'admin', password: 'wrong' });
   assert.equal(wrong.response.status(), 401);
   const { page } = await open('/');
-  await page.waitForFunction(() => document.getElementById('lanIp').textContent);
-  const shown = await page.$$eval('td[id]', cells => Object.fromEntries(cells.map(c => [c.id, c.textContent])));
+  const shown = await helpers.statusShown(page);
   assert.equal(shown.wanMode, 'DHCP');
   assert.equal(shown.lanIp, '192.168.1.1');
   assert.ok(addresses('eth2.2').includes(` inet ${shown.wanIp}/`), shown.wanIp);

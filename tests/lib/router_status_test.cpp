@@ -43,15 +43,6 @@ void address(const char *ifname, const char *cidr)
         shell(std::string("ip addr add ") + cidr + " dev " + ifname);
 }
 
-size_t standinCalls(const char *name)
-{
-    size_t count = 0;
-    std::string log = qavo::test::readFile("/.vrouter/log/standin.log");
-    for (size_t at = 0; (at = log.find(std::string(" ") + name + " ", at)) != std::string::npos; ++at)
-        ++count;
-    return count;
-}
-
 std::string status()
 {
     char word[QAVO_WAN_STATUS_SIZE];
@@ -112,20 +103,6 @@ TEST_F(Router, StatusWordLinkAndResultByModeTypeAndProbes)
     }
     address("eth2.2", wan);
     address("apcli0", "");
-}
-
-TEST_F(Router, OtherModesAreUnknownWithoutAProbe)
-{
-    for (const char *mode : {"0", "2", "", "4"}) {
-        SCOPED_TRACE(mode);
-        setting("OperationMode", mode);
-        setting("wanConnectionMode", "STATIC");
-        size_t before = standinCalls("mii_mgr") + standinCalls("iwconfig");
-        EXPECT_EQ("MM_unknown", status());
-        EXPECT_EQ(0, get_wan_link_status());
-        EXPECT_EQ(0, get_wan_connect_result());
-        EXPECT_EQ(before, standinCalls("mii_mgr") + standinCalls("iwconfig"));
-    }
 }
 
 TEST_F(Router, PppConnectionUpRemovesTheDiallersNote)
@@ -191,37 +168,6 @@ TEST_F(Router, SizedStatusNeverWritesPastTheBuffer)
     EXPECT_STREQ("", fixed);
     EXPECT_EQ(std::string(8, 'x'), std::string(fixed + QAVO_WAN_STATUS_SIZE, 8));
     setting("dial3gstatus", "");
-}
-
-// Canned iwconfig replies: apcli0 associated, apclii0 not associated, ra0 prints nothing.
-TEST_F(Router, RepeaterStatusBySettingsAndAssociation)
-{
-    const struct {
-        int section;
-        const char *wifiOff, *apcliEnable, *ifname;
-        int result;
-        bool probed;
-    } cases[] = {
-        {0, "0", "1", "apcli0", 1, true},
-        {0, "0", "1", "apclii0", 0, true},
-        {0, "0", "1", "ra0", 0, true},
-        {0, "1", "1", "apcli0", 0, false},
-        {0, "0", "0", "apcli0", 0, false},
-        {0, "", "1", "apcli0", 1, true},
-        {1, "0", "1", "apcli0", 1, true},
-        {1, "0", "2", "apcli0", 0, false},
-        {0, "0", "1", "apcli0;reboot", 0, false}, // a name the kernel cannot have is never run
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.ifname);
-        ASSERT_EQ(0, nvram_bufset(c.section, "WiFiOff", c.wifiOff));
-        ASSERT_EQ(0, nvram_bufset(c.section, "ApCliEnable", c.apcliEnable));
-        // The other section says the opposite, so the section given is the one read.
-        ASSERT_EQ(0, nvram_bufset(1 - c.section, "ApCliEnable", "0"));
-        size_t before = standinCalls("iwconfig");
-        EXPECT_EQ(c.result, getRepeaterStatus(c.section, c.ifname));
-        EXPECT_EQ(c.probed ? before + 1 : before, standinCalls("iwconfig"));
-    }
 }
 
 // Two processes probing different interfaces at the same time each read their own output.

@@ -15,7 +15,7 @@ namespace {
 constexpr char kPhyOutput[] = "/tmp/wanConnectStatus";
 constexpr char kClientOutput[] = "/tmp/apcliStatus";
 
-// PHY 4 has a link, 3 has none, 5 prints nothing, 6 leaves no output file; apcli0 is
+// PHY 4 has a link, 3 has none, 5 prints nothing; apcli0 is
 // associated, apclii0 is not, ra0 prints nothing.
 class WanStatus : public DryRunTest {
 protected:
@@ -53,7 +53,6 @@ TEST_F(WanStatus, WordLinkAndResultByModeTypeAndProbe)
         {"1", "STATIC", "0", "4", "", "MM_connected", 1, 1, "mii_mgr -g -p 4 -r 1 > /tmp/wanConnectStatus"},
         {"1", "STATIC", "0", "3", "", "MM_disconnected", 0, 0, "mii_mgr -g -p 3 -r 1 > /tmp/wanConnectStatus"},
         {"1", "STATIC", "0", "5", "", "MM_disconnected", 0, 0, "mii_mgr -g -p 5 -r 1 > /tmp/wanConnectStatus"},
-        {"1", "STATIC", "0", "6", "", "", 0, 0, "mii_mgr -g -p 6 -r 1 > /tmp/wanConnectStatus"},
         {"1", "DHCP", "0", "4", "", "MM_disconnected", 0, 0, "mii_mgr -g -p 4 -r 1 > /tmp/wanConnectStatus"},
         {"1", "PPPOE", "0", "4", "", "MM_disconnected", 0, 0, "mii_mgr -g -p 4 -r 1 > /tmp/wanConnectStatus"},
         {"3", "STATIC", "0", "4", "", "MM_connected", 0, 0, "iwconfig apcli0 > /tmp/apcliStatus"},
