@@ -31,6 +31,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/build-dirs.sh
+# shellcheck source=sim/common/report.sh
+. sim/common/report.sh
 ours="initqavo ombix_networkconfig ombix_usbconfig libqavo.so"
 budget_kib=256
 tree_budget_kib=320
@@ -235,8 +237,9 @@ for firmware in mipsel router; do
 	echo "-- on $label"
 	# Rows "<ended|running> <VmHWM> <private or -> <program> <arguments>".
 	{
-		sed -n '/^--- peak memory/,/^---/p' "$state/emulated-report" | sed '1d;$d' | awk '{ print "ended", $0 }'
-		sed -n '/^--- processes/,/^---/p' "$state/emulated-report" | sed '1d;$d' |
+		report=$(cat "$state/emulated-report")
+		report_section "$report" 'peak memory' | awk '{ print "ended", $0 }'
+		report_section "$report" processes |
 			awk '{ line = "running " $3 " - " $4; for (i = 5; i <= NF; i++) line = line " " $i; print line }'
 	} >"$state/board"
 	printf '%-8s %7s %7s %7s  %s\n' how board private host program

@@ -34,7 +34,7 @@ board_inputs="scripts/emulated-router.sh scripts/private-apt.sh scripts/build-di
   sim/emulated/gpio_cuse.c sim/logline.c sim/logline.h
   sim/udhcpc.sh sim/udhcpc-h sim/usb-report sim/led-requests.awk sim/internet-web.sh
   sim/common/standins sim/common/standins.sh sim/common/interfaces.sh
-  sim/common/provider-dhcp.sh sim/common/settle.sh"
+  sim/common/provider-dhcp.sh sim/common/settle.sh sim/common/report.sh"
 . scripts/private-apt.sh
 . sim/common/standins.sh
 . scripts/build-dirs.sh
@@ -222,7 +222,7 @@ ln -s /etc_ro/ppp/plugins/rp-pppoe.so "$root/etc/ppp/plugins/rp-pppoe.so"
 cp "$pool/usr/sbin/xl2tpd" "$pool/usr/sbin/pptp" "$pool/usr/sbin/pptpd" "$pool/usr/sbin/pptpctrl" "$root/usr/sbin/"
 mkdir -p "$root/.vrouter"
 cp sim/emulated/provider-tunnels.sh "$root/.vrouter/provider-tunnels.sh"
-cp sim/common/interfaces.sh sim/common/provider-dhcp.sh sim/common/settle.sh "$root/.vrouter/"
+cp sim/common/interfaces.sh sim/common/provider-dhcp.sh sim/common/settle.sh sim/common/report.sh "$root/.vrouter/"
 # iproute2's ip for what BusyBox's cannot do (namespaces, veth); under its own name so
 # that nothing of the router's runs it by accident.
 cp "$pool/bin/ip" "$root/usr/sbin/iproute2-ip"
