@@ -145,11 +145,11 @@ add_libraries() {
 # USB stick's EHCI controller, USB storage, FAT (vfat, its code pages) and ext4;
 # cuse for the GPIO driver "/dev/gpio"; MPPE for PPTP; pcnet32 for the host's port to the
 # web front end (sim/emulated-router --web); the CFI chip drivers of the board's flash
-# (the map is built here: flash_map_module), JFFS2, UBI and UBIFS with zstd. xl2tpd runs its PPP over a pty:
+# (the map is built here: flash_map_module), JFFS2, UBI and UBIFS with its compressors. xl2tpd runs its PPP over a pty:
 # with the kernel's L2TP (l2tp_ppp) pppd refuses the tty option "lock" of the L2TP
 # options file.
 modules="veth 8021q bridge tun loop block2mtd ppp_generic ppp_async pppoe usb-storage ehci-pci vfat nls_cp437 nls_iso8859-1 nls_ascii ext4 crc32c_generic cuse ppp_mppe pcnet32
-  cfi_probe cfi_cmdset_0001 jffs2 ubi ubifs zstd"
+  cfi_probe cfi_cmdset_0001 jffs2 ubi ubifs zstd deflate"
 copy_modules() {
 	dep=$pool/lib/modules/$version/modules.dep
 	for m in $modules; do
@@ -247,6 +247,8 @@ plugin=$(find "$pool/usr/lib/pppd" -name rp-pppoe.so | head -n 1)
 mkdir -p "$root/etc_ro/ppp/plugins" "$root/etc/ppp/plugins"
 cp "$plugin" "$root/etc_ro/ppp/plugins/rp-pppoe.so"
 ln -s /etc_ro/ppp/plugins/rp-pppoe.so "$root/etc/ppp/plugins/rp-pppoe.so"
+# UBI's tools for the board's flash (sim/emulated/flash.sh).
+cp "$pool/usr/sbin/ubinize" "$pool/usr/sbin/ubiformat" "$root/usr/sbin/"
 # L2TP and PPTP: xl2tpd (the router's and the provider's), the pptp client, pptpd with
 # its pptpctrl; the provider's start-up.
 cp "$pool/usr/sbin/xl2tpd" "$pool/usr/sbin/pptp" "$pool/usr/sbin/pptpd" "$pool/usr/sbin/pptpctrl" "$root/usr/sbin/"
