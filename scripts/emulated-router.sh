@@ -31,7 +31,7 @@ cd "$(dirname "$0")/.."
 board_inputs="scripts/emulated-router.sh scripts/private-apt.sh scripts/build-dirs.sh
   sim/emulated/init sim/emulated/iwpriv sim/emulated/usb.sh sim/emulated/automount.sh
   sim/emulated/provider-tunnels.sh sim/emulated/udhcpc-dial.sh
-  sim/emulated/flash.sh sim/emulated/gpio_cuse.c sim/emulated/flash_map.c sim/logline.c sim/logline.h
+  sim/emulated/flash.sh sim/emulated/power-cut.sh sim/emulated/gpio_cuse.c sim/emulated/flash_map.c sim/logline.c sim/logline.h
   sim/udhcpc.sh sim/udhcpc-h sim/usb-report sim/led-requests.awk sim/internet-web.sh
   sim/common/standins sim/common/standins.sh sim/common/interfaces.sh
   sim/common/provider-dhcp.sh sim/common/settle.sh"
@@ -59,7 +59,7 @@ if [ "${1:-}" = --input-hash ]; then
 fi
 [ -f "$mipsel_build/build.ninja" ] || fail "no router build in $mipsel_build: cmake --preset mipsel && cmake --build --preset mipsel -j2"
 # The board's harness programs, which the router build makes (sim/CMakeLists.txt).
-harness_programs="shlog standin gpio_probe libpeak_rss.so"
+harness_programs="shlog standin gpio_probe libpeak_rss.so flash_writer"
 for program in $harness_programs; do
 	[ -f "$mipsel_build/sim/$program" ] || fail "no $mipsel_build/sim/$program: cmake --build --preset mipsel -j2"
 done
@@ -267,7 +267,8 @@ copy_modules
 flash_map_module
 "$depmod" -b "$root" "$version"
 # The board's harness programs from the router build: the logging shell, the recording
-# stand-in, the GPIO probe and the peak-memory probe of bench/footprint.sh. The GPIO driver
+# stand-in, the GPIO probe, the peak-memory probe of bench/footprint.sh and the power-cut
+# test's writer (tests/system/flash_writer.cpp). The GPIO driver
 # "/dev/gpio" on CUSE is compiled here against Debian's libfuse3, which the router build
 # does not have; the LED section of the report (sim/emulated/gpio_cuse.c,
 # sim/led-requests.awk).
@@ -291,7 +292,7 @@ mkdir -p "$root/.vrouter/bin" "$root/.vrouter/busybox" "$root/.vrouter/log"
 # The USB stick's side of the board: the mount script the USB tool's "doMount" runs, the
 # modules' loading and the report's USB section (sim/usb-report over the board's logs).
 cp sim/emulated/automount.sh "$root/sbin/automount.sh"
-cp sim/emulated/usb.sh sim/usb-report sim/emulated/flash.sh "$root/.vrouter/"
+cp sim/emulated/usb.sh sim/usb-report sim/emulated/flash.sh sim/emulated/power-cut.sh "$root/.vrouter/"
 rm -f "$root/bin/sh"
 ln -s /.vrouter/shlog "$root/bin/sh"
 cp sim/udhcpc-h "$root/.vrouter/bin/udhcpc"
