@@ -9,10 +9,12 @@
 #     file NAME SIZE, then "| LINE" per line (non-printable bytes as ?)   or: file NAME absent
 #     temporaries-at-boot N      temporaries the cut left in the store and the files' directory
 #     temporaries-left NAMES     those still there once every writer committed once
+#     store-commit-ms MS         the mean time of 10 commits of the store alone
 #   then "=== writers running ===" and the writers, each acknowledgement "committed NAME
 #   GENERATION" on the console: the store (nvram_set 2860 power_cut, a commit each: NAME
 #   "store"), flash_writer over /flash/files/atomic.conf, and the control, a naive writer
-#   that truncates and rewrites /flash/files/naive.conf without any sync.
+#   that truncates and rewrites /flash/files/naive.conf without any sync. Without a
+#   flash (a scenario with no "flash" line) /flash is a directory of the RAM root.
 # shellcheck disable=SC2154 # log comes from /init
 
 power_cut_files="/flash/files/atomic.conf /flash/files/naive.conf"
@@ -50,7 +52,8 @@ power_cut_run() {
 			echo "file $f absent"
 		fi
 	done
-	stale=$(find /flash/files /flash/nvram -name '*.tmp.*')
+	mkdir -p /flash/files
+	stale=$(find /flash/files /etc/nvram -name '*.tmp.*')
 	echo "temporaries-at-boot $(echo "$stale" | grep -c .)"
 	{
 		n=0
@@ -76,6 +79,13 @@ power_cut_run() {
 	left=""
 	for f in $stale; do [ ! -e "$f" ] || left="$left $f"; done
 	echo "temporaries-left$left"
+	start=$(cut -d' ' -f1 /proc/uptime)
+	i=0
+	while [ $i -lt 10 ]; do
+		i=$((i + 1))
+		nvram_set 2860 power_cut_timing $i
+	done
+	echo "store-commit-ms $(awk -v a="$start" -v b="$(cut -d' ' -f1 /proc/uptime)" 'BEGIN { printf "%.0f", (b - a) * 100 }')"
 	echo "=== writers running ==="
 	while :; do sleep 60; done
 }
