@@ -9,6 +9,8 @@
 #   bench/emulated_boot.sh [ROUNDS]   (default 3)
 set -eu
 here=$(cd "$(dirname "$0")/.." && pwd)
+# shellcheck source=sim/common/report.sh
+. "$here/sim/common/report.sh"
 rounds=${1:-3}
 out=$(mktemp -d /tmp/bench-emulated.XXXXXX)
 trap 'rm -rf "$out"' EXIT
@@ -27,7 +29,7 @@ while [ "$r" -le "$rounds" ]; do
 	r=$((r + 1))
 done
 echo "peak resident memory (VmHWM, KiB) of our programs running when the last boot settled:"
-sed -n '/^--- processes/,/^---/p' "$out/report" |
-	awk 'NR > 1 && $2 ~ /^(nvram_daemon|qavo_sub|ombix_|initqavo)/ { printf "  %-16s %6d\n", $2, $3 }'
+report_section "$(cat "$out/report")" processes |
+	awk '$2 ~ /^(nvram_daemon|qavo_sub|ombix_|initqavo)/ { printf "  %-16s %6d\n", $2, $3 }'
 echo "cost of an LED request through /dev/gpio in the last boot:"
 sed -n 's/^\(.*\): \([0-9.]* ms each\), .*/  \1: \2/p' "$out/report"

@@ -14,7 +14,10 @@
 #    whole router tree beyond the C library (every program and library, libnvram,
 #    libmosquitto and libcjson included, and etc_ro; not include/ and lib/pkgconfig/,
 #    which only build setting modules) at most 320 KiB.
-# 2. The host build (preset "default"): the peak resident memory (VmHWM) of each program
+# 2. The same tree with its C library, per C library: glibc (preset mipsel), uClibc-ng
+#    (preset router, soft-float, what the router runs) and musl (preset musl), stripped.
+#    Target: the whole tree on uClibc-ng, its C library included, at most 1 MiB.
+# 3. The host build (preset "default"): the peak resident memory (VmHWM) of each program
 #    for a typical run in the virtual router. Single runs (each tool command, a store
 #    read, and baselines) go through bench/peak_launch, which reads the program's own
 #    figures at its exit with nothing loaded into it; the boot on the factory defaults
@@ -28,6 +31,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/build-dirs.sh
+# shellcheck source=sim/common/report.sh
+. sim/common/report.sh
 ours="initqavo ombix_networkconfig ombix_usbconfig libqavo.so"
 budget_kib=256
 tree_budget_kib=320
@@ -44,17 +49,7 @@ cmake --install "$mipsel_build" --prefix "$image" --strip >/dev/null
 cmake --install "$mipsel_build" --prefix "$symbols" >/dev/null
 
 # Functions (by name, from the unstripped copy) holding FPU instructions.
-fpu_functions() {
-	mipsel-linux-gnu-objdump -d --no-show-raw-insn "$1" | awk -F'\t' '
-		/^[0-9a-f]+ <.*>:$/ { name = $0; sub(/^[0-9a-f]+ </, "", name); sub(/>:$/, "", name); next }
-		NF >= 2 {
-			op = $2
-			if (op ~ /^(lwc1|swc1|ldc1|sdc1|[ls][dw]xc1|m[tf]h?c1|[ct][tf]c1|bc1)/ ||
-			    op ~ /^(cvt|c)\./ || op ~ /\.(s|d|ps)$/)
-				hit[name] = 1
-		}
-		END { for (f in hit) printf "%s ", f }'
-}
+fpu_functions() { scripts/float-abi-check.sh --functions "$1"; }
 needs() { mipsel-linux-gnu-readelf -d "$1" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p' | tr '\n' ' '; }
 
 counted=0
@@ -99,6 +94,54 @@ awk -v t="$tree" -v b="$tree_budget_kib" 'BEGIN {
 	printf "whole router tree beyond the C library (bin/, lib/ but pkgconfig/, etc_ro/): %d bytes = %.1f KiB; target <= %d KiB: %s\n",
 		t, t / 1024, b, (t <= b * 1024 ? "met" : "NOT met")
 }'
+
+echo
+echo "== The router tree with its C library, per C library (stripped; bin/, lib/ but pkgconfig/, etc_ro/)"
+# glibc (preset mipsel): the tree above and the C library files it needs from the
+# toolchain, stripped. uClibc-ng (preset router, soft-float: what the router runs) and
+# musl (preset musl): the tree carries its C library. Target: uClibc-ng's whole tree at
+# most 1 MiB.
+tree_bytes() {
+	(cd "$1" && find . -type f ! -path './include/*' ! -path './lib/pkgconfig/*' -printf '%s\n') |
+		awk '{ s += $1 } END { print s + 0 }'
+}
+glibc_bytes() {
+	size=0
+	for lib in ld.so.1 $(find "$1" -type f -exec mipsel-linux-gnu-readelf -d {} + 2>/dev/null |
+		sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p' | sort -u); do
+		[ -e "$1/lib/$lib" ] && continue
+		stripped=$(mktemp)
+		mipsel-linux-gnu-strip -o "$stripped" "$(readlink -f "/usr/mipsel-linux-gnu/lib/$lib")"
+		size=$((size + $(stat -c %s "$stripped")))
+		rm -f "$stripped"
+	done
+	echo "$size"
+}
+printf '%-22s %10s %10s %10s\n' "C library" "our tree" "C library" whole
+row() {
+	awk -v n="$1" -v t="$2" -v c="$3" -v target="$4" 'BEGIN {
+		printf "%-22s %10d %10d %10d  = %.1f KiB", n, t, c, t + c, (t + c) / 1024
+		if (target) printf "; target <= %d KiB: %s", target, (t + c <= target * 1024 ? "met" : "NOT met")
+		printf "\n"
+	}'
+}
+row "glibc (hard-float)" "$tree" "$(glibc_bytes "$image")" ""
+for preset in router musl; do
+	libc=uclibc name="uClibc-ng (soft-float)" target=1024
+	[ "$preset" = router ] || libc=musl name="musl (hard-float)" target=""
+	if ! { scripts/router-libc.sh "$libc" && cmake --preset "$preset" && cmake --build --preset "$preset" -j2; } \
+		>"$build_root/footprint-$preset.log" 2>&1; then
+		echo "$name: not built (see $build_root/footprint-$preset.log)"
+		continue
+	fi
+	libc_image=$build_root/$preset/image
+	rm -rf "$libc_image"
+	cmake --install "$build_root/$preset" --prefix "$libc_image" --strip >/dev/null
+	whole=$(tree_bytes "$libc_image")
+	libc_files=$(find "$libc_image/lib" -maxdepth 1 -type f \( -name 'ld-*' -o -name 'libc.so*' \) -printf '%s\n' |
+		awk '{ s += $1 } END { print s + 0 }')
+	row "$name" $((whole - libc_files)) "$libc_files" "$target"
+done
 
 echo
 echo "== Peak resident memory on the host (KiB), runs in the virtual router"
@@ -180,28 +223,35 @@ echo "== Peak resident memory on the emulated board (KiB), beside the host's boo
 # probe preloaded into the boot's programs (sim/emulated-router --peak-memory): each of
 # our programs that ended, and those still running when the boot settled (read from
 # /proc), against the same program in the host's boot above. The probe's own pages count
-# in both columns.
-board=$state/emulated
-if ! scripts/emulated-router.sh >"$state/emulated-image.log" 2>&1 ||
-	! sim/emulated-router --peak-memory --out "$board" >"$state/emulated-report" 2>&1; then
-	echo "skipped: the emulated router did not boot (see scripts/emulated-router.sh, sim/emulated-router)"
-	exit 0
-fi
-# Rows "<ended|running> <VmHWM> <private or -> <program> <arguments>".
-{
-	sed -n '/^--- peak memory/,/^---/p' "$state/emulated-report" | sed '1d;$d' | awk '{ print "ended", $0 }'
-	sed -n '/^--- processes/,/^---/p' "$state/emulated-report" | sed '1d;$d' |
-		awk '{ line = "running " $3 " - " $4; for (i = 5; i <= NF; i++) line = line " " $i; print line }'
-} >"$state/board"
-printf '%-8s %7s %7s %7s  %s\n' how board private host program
-awk -v figures="$state/figures" '
-	function run(first,   key, i) {
-		key = $first; sub(/.*\//, "", key)
-		for (i = first + 1; i <= NF; i++) key = key " " $i
-		return key
-	}
-	FILENAME == figures { if ($1 == "boot" && $2 == "probe") host[run(5)] = $3; next }
-	{ key = run(4) }
-	key ~ /^(initqavo|ombix_|nvram_|qavo_)/ {
-		printf "%-8s %7d %7s %7s  %s\n", $1, $2, $3, (key in host ? host[key] : "-"), key
-	}' "$state/figures" "$state/board"
+# in both columns. Once on glibc (preset mipsel) and once on uClibc-ng (preset router,
+# the tree the router loads; QAVO_FIRMWARE_BUILD of scripts/emulated-router.sh).
+for firmware in mipsel router; do
+	label=glibc
+	[ "$firmware" = mipsel ] || label=uClibc-ng
+	board=$state/emulated-$firmware
+	if ! QAVO_FIRMWARE_BUILD=$build_root/$firmware scripts/emulated-router.sh >"$state/emulated-image.log" 2>&1 ||
+		! sim/emulated-router --peak-memory --out "$board" >"$state/emulated-report" 2>&1; then
+		echo "$label: skipped, the emulated router did not boot (see scripts/emulated-router.sh, sim/emulated-router)"
+		continue
+	fi
+	echo "-- on $label"
+	# Rows "<ended|running> <VmHWM> <private or -> <program> <arguments>".
+	{
+		report=$(cat "$state/emulated-report")
+		report_section "$report" 'peak memory' | awk '{ print "ended", $0 }'
+		report_section "$report" processes |
+			awk '{ line = "running " $3 " - " $4; for (i = 5; i <= NF; i++) line = line " " $i; print line }'
+	} >"$state/board"
+	printf '%-8s %7s %7s %7s  %s\n' how board private host program
+	awk -v figures="$state/figures" '
+		function run(first,   key, i) {
+			key = $first; sub(/.*\//, "", key)
+			for (i = first + 1; i <= NF; i++) key = key " " $i
+			return key
+		}
+		FILENAME == figures { if ($1 == "boot" && $2 == "probe") host[run(5)] = $3; next }
+		{ key = run(4) }
+		key ~ /^(initqavo|ombix_|nvram_|qavo_)/ {
+			printf "%-8s %7d %7s %7s  %s\n", $1, $2, $3, (key in host ? host[key] : "-"), key
+		}' "$state/figures" "$state/board"
+done

@@ -29,6 +29,24 @@ static long raw_syscall(long number, long a, long b, long c, long d)
     __asm__ volatile("syscall" : "=a"(result) : "a"(number), "D"(a), "S"(b), "d"(c), "r"(r10) : "rcx", "r11", "memory");
     return result;
 }
+#elif defined(__mips__) && _MIPS_SIM == _ABIO32
+/* Built without the C library (the emulated board's image: -nostdlib), so the same probe
+ * loads into programs on glibc and on uClibc-ng. The kernel clobbers $1, $3, $8-$15,
+ * $24, $25, hi and lo, and sets $7 on failure. */
+static long raw_syscall(long number, long a, long b, long c, long d)
+{
+    register long v0 __asm__("$2") = number;
+    register long a0 __asm__("$4") = a;
+    register long a1 __asm__("$5") = b;
+    register long a2 __asm__("$6") = c;
+    register long a3 __asm__("$7") = d;
+    __asm__ volatile("syscall"
+                     : "+r"(v0), "+r"(a3)
+                     : "r"(a0), "r"(a1), "r"(a2)
+                     : "$1", "$3", "$8", "$9", "$10", "$11", "$12", "$13", "$14", "$15", "$24", "$25", "hi", "lo",
+                       "memory");
+    return a3 ? -1 : v0;
+}
 #else
 #include <unistd.h>
 static long raw_syscall(long number, long a, long b, long c, long d)

@@ -28,9 +28,21 @@ else()
   set(ENV{PKG_CONFIG_PATH} "${qavo_router_libdir}/pkgconfig:$ENV{PKG_CONFIG_PATH}")
 endif()
 
+# qavo_install_shared_file(<file> <name>): <file> (a link is followed) installed into lib/
+# as <name>, stripped with the project's own files by `cmake --install --strip`.
+function(qavo_install_shared_file file name)
+  file(REAL_PATH "${file}" real)
+  install(FILES "${real}" TYPE LIB RENAME ${name}
+    PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+  install(CODE "
+    if(CMAKE_INSTALL_DO_STRIP)
+      execute_process(COMMAND \"${CMAKE_STRIP}\"
+        \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}/${name}\")
+    endif()")
+endfunction()
+
 # qavo_router_library(<prefix> <module> <name>): PkgConfig::<prefix>, which must be the
-# router's build, and its installation as lib<name>.so.1, stripped with the project's
-# own files by `cmake --install --strip`.
+# router's build, and its installation as lib<name>.so.1.
 function(qavo_router_library prefix module name)
   # Looked up again on every configure: a build tree configured against another
   # build of the library must not keep it.
@@ -41,13 +53,20 @@ function(qavo_router_library prefix module name)
   if(NOT ${prefix}_LINK_LIBRARIES STREQUAL expected)
     message(FATAL_ERROR "${module} found at ${${prefix}_LINK_LIBRARIES}, not the router's build ${expected}")
   endif()
-  install(FILES "${expected}.1" TYPE LIB
-    PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
-  install(CODE "
-    if(CMAKE_INSTALL_DO_STRIP)
-      execute_process(COMMAND \"${CMAKE_STRIP}\"
-        \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}/lib${name}.so.1\")
-    endif()")
+  qavo_install_shared_file("${expected}.1" lib${name}.so.1)
 endfunction()
 qavo_router_library(MOSQUITTO libmosquitto mosquitto)
 qavo_router_library(CJSON libcjson cjson)
+
+# On the router's own C library (presets "router" and "musl") the install tree carries
+# it: the loader and the shared C library the firmware has.
+set(qavo_libc_files_uclibc ld-uClibc.so.0 libc.so.0)
+set(qavo_libc_files_musl ld-musl-mipsel.so.1)
+foreach(name IN LISTS qavo_libc_files_${QAVO_ROUTER_LIBC})
+  qavo_install_shared_file("${QAVO_MIPSEL_SYSROOT}/lib/${name}" ${name})
+endforeach()
+if(QAVO_ROUTER_LIBC STREQUAL "uclibc")
+  # uClibc-ng 1.0.35's loader is ld-uClibc.so.1 by its own name, which libc.so.0 needs.
+  install(CODE "file(CREATE_LINK ld-uClibc.so.0
+    \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}/ld-uClibc.so.1\" SYMBOLIC)")
+endif()

@@ -42,9 +42,16 @@ bool resolveLinks(const char *path, char *out, size_t size)
 }
 
 // An unnamed file in the directory of target (O_TMPFILE): a process killed before the
-// commit leaves nothing behind. -1 where the file system or kernel has no such files.
+// commit leaves nothing behind. -1 where the file system, the kernel or the C library
+// (uClibc-ng 1.0.35 has no O_TMPFILE) has no such files: the caller then takes a named one.
 int openUnnamed(const char *target, unsigned mode)
 {
+#ifndef O_TMPFILE
+    (void)target;
+    (void)mode;
+    errno = EOPNOTSUPP;
+    return -1;
+#else
     char directory[256];
     const char *slash = strrchr(target, '/');
     if (!slash)
@@ -55,6 +62,7 @@ int openUnnamed(const char *target, unsigned mode)
     if (directory[0] == '\0')
         snprintf(directory, sizeof directory, "/");
     return ::open(directory, O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+#endif
 }
 
 // Gives the unnamed file of fd a fresh name next to target (written into name), without

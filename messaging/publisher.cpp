@@ -4,6 +4,7 @@
 #include <cstring>
 #include <mosquitto.h>
 
+#include "lib/error_text.h"
 #include "messaging/broker.h"
 #include "messaging/client.h"
 #include "messaging/topic.h"
@@ -45,7 +46,7 @@ void reportConnectError(int result)
 {
     if (result == MOSQ_ERR_ERRNO) {
         char text[1024];
-        fprintf(stderr, "Error: %s\n", strerror_r(errno, text, sizeof text));
+        fprintf(stderr, "Error: %s\n", qavo::errorText(errno, text));
     } else {
         fprintf(stderr, "Unable to connect (%d).\n", result);
     }

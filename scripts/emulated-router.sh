@@ -34,7 +34,7 @@ board_inputs="scripts/emulated-router.sh scripts/private-apt.sh scripts/build-di
   sim/emulated/flash.sh sim/emulated/power-cut.sh sim/emulated/gpio_cuse.c sim/emulated/flash_map.c sim/logline.c sim/logline.h
   sim/udhcpc.sh sim/udhcpc-h sim/usb-report sim/led-requests.awk sim/internet-web.sh
   sim/common/standins sim/common/standins.sh sim/common/interfaces.sh
-  sim/common/provider-dhcp.sh sim/common/settle.sh"
+  sim/common/provider-dhcp.sh sim/common/settle.sh sim/common/report.sh"
 . scripts/private-apt.sh
 . sim/common/standins.sh
 . scripts/build-dirs.sh
@@ -58,6 +58,10 @@ if [ "${1:-}" = --input-hash ]; then
 	exit 0
 fi
 [ -f "$mipsel_build/build.ninja" ] || fail "no router build in $mipsel_build: cmake --preset mipsel && cmake --build --preset mipsel -j2"
+# QAVO_FIRMWARE_BUILD: the build whose install tree is the firmware; the preset mipsel's
+# (glibc) unless it names another, such as build/router (uClibc-ng, which the tree carries).
+firmware_build=${QAVO_FIRMWARE_BUILD:-$mipsel_build}
+[ -f "$firmware_build/build.ninja" ] || fail "no firmware build in $firmware_build (QAVO_FIRMWARE_BUILD)"
 # The board's harness programs, which the router build makes (sim/CMakeLists.txt).
 harness_programs="shlog standin gpio_probe libpeak_rss.so flash_writer"
 for program in $harness_programs; do
@@ -215,7 +219,7 @@ else
 fi
 
 rm -rf "$install_tree"
-cmake --install "$mipsel_build" --strip --prefix "$install_tree" >/dev/null
+cmake --install "$firmware_build" --strip --prefix "$install_tree" >/dev/null
 # The image is repacked only when our programs, a board input or the package list changed.
 inputs=$(input_hash)
 # shellcheck disable=SC2086 # one argument per program
@@ -254,7 +258,7 @@ cp "$pool/usr/sbin/ubinize" "$pool/usr/sbin/ubiformat" "$root/usr/sbin/"
 cp "$pool/usr/sbin/xl2tpd" "$pool/usr/sbin/pptp" "$pool/usr/sbin/pptpd" "$pool/usr/sbin/pptpctrl" "$root/usr/sbin/"
 mkdir -p "$root/.vrouter"
 cp sim/emulated/provider-tunnels.sh "$root/.vrouter/provider-tunnels.sh"
-cp sim/common/interfaces.sh sim/common/provider-dhcp.sh sim/common/settle.sh "$root/.vrouter/"
+cp sim/common/interfaces.sh sim/common/provider-dhcp.sh sim/common/settle.sh sim/common/report.sh "$root/.vrouter/"
 # iproute2's ip for what BusyBox's cannot do (namespaces, veth); under its own name so
 # that nothing of the router's runs it by accident.
 cp "$pool/bin/ip" "$root/usr/sbin/iproute2-ip"

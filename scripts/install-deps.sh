@@ -8,6 +8,8 @@ packages="build-essential cmake ninja-build pkg-config git
   clang-14 clang-format-14 libclang-rt-14-dev valgrind hyperfine
   g++-mipsel-linux-gnu qemu-user-static
   e2fsprogs python3 shellcheck"
+# The router's C libraries (scripts/uclibc-ng.sh, router-libc.sh): unpacking sources.
+packages="$packages xz-utils"
 # The emulated router's board (sim/emulated-router).
 packages="$packages qemu-system-mips"
 # The emulated router's USB stick (sim/emulated/usb-stick.sh): partition table, FAT and its files.

@@ -1,5 +1,5 @@
 #!/bin/sh
-# router-libraries.sh host|mipsel [--check]
+# router-libraries.sh host|mipsel|uclibc|musl [--check]
 # Builds the two libraries the router carries beside its own from Debian's source
 # packages, at the versions of the installed packages:
 #   - libmosquitto, the MQTT client library, from `mosquitto` (the broker's package):
@@ -16,6 +16,8 @@
 #           its 24KEc core (libmosquitto 70 KiB -> 52 KiB; neither library is on a hot
 #           path), into build/router-libs/mipsel and then into the sysroot
 #           (build/mipsel-sysroot/usr) that scripts/mipsel-sysroot.sh made
+#   uclibc, musl: as mipsel, against the C library of that name, into the sysroot that
+#           scripts/router-libc.sh made (build/router-libc/NAME/sysroot); uclibc soft-float
 #
 # The sources come through `apt-get source` with a private configuration: a deb-src
 # list, package lists and cache under the build tree, the host's apt state untouched.
@@ -32,8 +34,9 @@ cd "$(dirname "$0")/.."
 . scripts/build-dirs.sh
 target=${1:-}
 check=${2:-}
-case $target in host | mipsel) ;; *) echo "usage: $0 host|mipsel [--check]" >&2; exit 2 ;; esac
-case $check in "" | --check) ;; *) echo "usage: $0 host|mipsel [--check]" >&2; exit 2 ;; esac
+usage="usage: $0 host|mipsel|uclibc|musl [--check]"
+case $target in host | mipsel | uclibc | musl) ;; *) echo "$usage" >&2; exit 2 ;; esac
+case $check in "" | --check) ;; *) echo "$usage" >&2; exit 2 ;; esac
 
 top=$router_libs_dir
 apt_dir=$top/apt
@@ -42,25 +45,10 @@ out=$top/$target
 work=$top/work-$target
 log=$top/$target.log
 sysroot=$mipsel_sysroot
+case $target in uclibc | musl) sysroot=$router_libc_dir/$target/sysroot ;; esac
 
-fail() { echo "router-libraries: $*" >&2; exit 1; }
-# step NAME COMMAND...: runs COMMAND with its output in the log. Any failing command in
-# it ends the script (set -e holds inside, as the call is not tested), and the exit
-# names the step and shows the end of the log.
-current_step=
-step() {
-	current_step=$1
-	shift
-	echo "== $current_step" >>"$log"
-	"$@" >>"$log" 2>&1
-	current_step=
-}
-report_failed_step() {
-	[ -n "$current_step" ] || return 0
-	tail -n 25 "$log" >&2
-	echo "router-libraries: step '$current_step' failed (whole log: $log)" >&2
-}
-trap report_failed_step EXIT
+script_name=router-libraries
+. scripts/steps.sh
 source_version() {
 	dpkg-query -W -f='${source:Version}' "$1" 2>/dev/null ||
 		fail "package $1 is not installed; run scripts/install-deps.sh"
@@ -74,7 +62,7 @@ mosquitto_version=$(source_version mosquitto)
 cjson_version=$(source_version libcjson1)
 stamp_text="mosquitto $mosquitto_version cjson $cjson_version $(sha256sum "$0" | cut -d' ' -f1)"
 installed_stamp=$out/.built
-[ "$target" = mipsel ] && installed_stamp=$sysroot/usr/.router-libs
+[ "$target" = host ] || installed_stamp=$sysroot/usr/.router-libs
 if [ -f "$installed_stamp" ] && [ "$(cat "$installed_stamp")" = "$stamp_text" ]; then
 	[ -z "$check" ] || echo "$out"
 	exit 0
@@ -119,10 +107,11 @@ if [ ! -f "$src_dir/.fetched" ] || [ "$(cat "$src_dir/.fetched")" != "$sources" 
 	echo "$sources" >"$src_dir/.fetched"
 fi
 
-if [ "$target" = mipsel ]; then
+if [ "$target" != host ]; then
 	command -v mipsel-linux-gnu-gcc >/dev/null || fail "mipsel-linux-gnu-gcc missing; run scripts/install-deps.sh"
-	[ -d "$sysroot/usr" ] || fail "no sysroot at $sysroot; run scripts/mipsel-sysroot.sh"
+	[ -d "$sysroot/usr" ] || fail "no sysroot at $sysroot; run scripts/mipsel-sysroot.sh or scripts/router-libc.sh"
 	cc=mipsel-linux-gnu-gcc
+	[ "$target" = mipsel ] || cc="$cc -specs=$sysroot/gcc.specs"
 	cflags="-Os -march=mips32r2 -mips16 -minterlink-compressed -ffunction-sections -fdata-sections -Wall"
 	ldflags="-Wl,--gc-sections -Wl,--as-needed -Wl,-O1 -Wl,--no-undefined"
 else
@@ -204,7 +193,7 @@ step "build libcjson.so.1 ($target)" build_cjson
 step "check what the libraries need" check_needs
 step "install into $out" install_into "$out" "$out/lib" "\${pcfiledir}/../.."
 echo "$stamp_text" >"$out/.built"
-if [ "$target" = mipsel ]; then
+if [ "$target" != host ]; then
 	step "install into the sysroot $sysroot" install_into "$sysroot/usr" \
 		"$sysroot/usr/lib/mipsel-linux-gnu" /usr
 	echo "$stamp_text" >"$installed_stamp"

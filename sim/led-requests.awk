@@ -8,8 +8,7 @@
 # sim/emulated/gpio_cuse.c); other lines of it are skipped. Each request becomes
 #   "  <time - t0>  <LED>: line <gpio>, <pattern> (<program>)"
 # with the LED named after the setting that holds its line ("LED" when none does) and the
-# pattern named when it is one of the router's ("on 5 off 5 blinks ..." otherwise);
-# "(none)" when there is no request.
+# pattern named when it is one of the router's ("on 5 off 5 blinks ..." otherwise).
 BEGIN {
 	names["Led_sys"] = "system LED"; names["Led_sys_red"] = "red system LED"; names["Led_usb"] = "USB LED"
 	patterns["11 11 4000 1 4000"] = "blinking"; patterns["4000 0 0 0 1"] = "steady on"
@@ -28,6 +27,4 @@ $4 == "ioctl" && $5 == "0x41" {
 	timing = $7 " " $8 " " $9 " " $10 " " $11
 	what = timing in patterns ? patterns[timing] : "on " $7 " off " $8 " blinks " $9 " rests " $10 " repeats " $11
 	printf "  %+8.3f  %s: line %s, %s (%s)\n", $1 - t0, $6 in line_name ? line_name[$6] : "LED", $6, what, $3
-	n++
 }
-END { if (!n) print "(none)" }

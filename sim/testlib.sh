@@ -15,10 +15,8 @@
 #   expect_lines WHAT ACTUAL_TEXT < expected
 #   expect_output EXPECTED   the run's stdout is exactly EXPECTED (bytes)
 #   expect_output_start EXPECTED   ... begins with EXPECTED
-#   report_section REPORT TITLE  the lines of the section of REPORT (either router's boot
-#                            report) whose heading ("== TITLE" or "--- TITLE") starts so
-#   report_field TEXT KEY    the value of TEXT's first line "KEY: value" (KEY a sed
-#                            pattern), trailing blanks dropped
+#   report_section REPORT TITLE, report_field TEXT KEY   either router's boot report
+#                            taken apart (sim/common/report.sh)
 #   usbinfo_oracle STATFS    USBINFO = the records "/var/usbinfo" should hold for the
 #                            statfs figure lines STATFS (tests/support/usbinfo_records.py);
 #                            fails when no ext mount among them reserves blocks
@@ -149,15 +147,8 @@ vr_show_run() {
 	echo "--- stderr:" >&2; cat "$VR_STDERR" >&2
 }
 
-# A section ends at the next heading of its own kind or the board's end marker.
-report_section() {
-	awk -v title="$2" 'on && (index($0, mark) == 1 || /^=== /) { exit }
-		!on && (index($0, "== " title) == 1 || index($0, "--- " title) == 1) {
-			on = 1; mark = substr($0, 1, index($0, " ")); next }
-		on' <<<"$1"
-}
-
-report_field() { sed -n "s|^$2: ||p" <<<"$1" | head -n 1 | sed 's/ *$//'; }
+# shellcheck source=sim/common/report.sh
+source "$QAVO_SOURCE_DIR/sim/common/report.sh"
 
 usbinfo_oracle() {
 	# shellcheck disable=SC2034 # read by the tests

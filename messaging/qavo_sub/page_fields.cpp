@@ -1,7 +1,7 @@
 #include "messaging/qavo_sub/page_fields.h"
 
 #include <cstring>
-#include <iterator>
+#include <string_view> // std::size, without the stream iterators <iterator> brings
 
 namespace qavo_sub {
 

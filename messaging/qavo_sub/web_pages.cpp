@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <iterator>
+#include <string_view> // std::size, without the stream iterators <iterator> brings
 
 #include "lib/settings.h"
 #include "messaging/qavo_sub/modules.h"

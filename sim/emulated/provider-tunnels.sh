@@ -10,8 +10,8 @@
 #           Both: the account "me@isp" with the password of the scenario (the secrets
 #           file init wrote for PPPoE), CHAP, the provider's name server 10.0.2.2.
 #   wait    waits (at most 15 s) until the router's ppp0 has an address.
-#   report  prints the tunnel section of the board's report: the router's routes, its
-#           dial-up processes and files, and the dial-up daemons' log lines.
+#   report  prints the tunnel record of the board's report (sim/common/report.sh): the
+#           router's routes, its dial-up processes and files, the dial-up daemons' log lines.
 #
 # The router's pppd reads its options, peers and secrets under /etc/ppp, which the
 # firmware links to /etc_ro/ppp where the WAN tool writes them; the provider keeps its
@@ -96,7 +96,7 @@ dial_time() {
 }
 
 report() {
-	echo "--- tunnel ($mode)"
+	echo "tunnel ($mode)"
 	echo "dial: $(dial_time)"
 	peer=$($ip -4 -o addr show dev ppp0 2>/dev/null | awk '{ print $6 }')
 	if [ -n "$peer" ] && ping -c 1 -W 2 "${peer%/*}" >/dev/null 2>&1; then

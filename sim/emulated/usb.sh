@@ -3,7 +3,8 @@
 # /scenario/usb-stick when the scenario has one; without it nothing here loads or waits.
 #   usb_stick_load    the controller, USB storage and file system modules
 #   usb_stick_wait    waits, bounded, for sda1 and sda2 in /proc/partitions
-#   usb_stick_report  the report's "--- USB" section
+#   usb_stick_report KEY  the report's records KEY-1 "USB stick" and KEY-2, the USB tool's
+#                     (sim/usb-report), in /init's report directory ($report)
 # They use /init's log directory ($log) and its event marker (mark).
 # shellcheck shell=sh disable=SC2154
 
@@ -33,16 +34,17 @@ usb_stick_wait() {
 }
 
 usb_stick_report() {
-	echo "--- USB"
-	echo "partitions: $(awk '$4 ~ /^sd/ { printf "%s%s", s, $4; s = " " }' /proc/partitions)"
-	awk '$1 ~ /^\/dev\/sd/ { print "mount: " $1, $2, $3 }' /proc/mounts
-	awk '$1 ~ /^\/dev\/sd/ { print $2 }' /proc/mounts | while read -r point; do
-		echo "statfs $point: $(stat -f -c 'type=%t bsize=%s blocks=%b bfree=%f bavail=%a' "$point")"
-		find "$point" -type f ! -path '*/lost+found/*' | sort | while IFS= read -r f; do
-			echo "file $f: $(head -n 1 "$f")"
+	{
+		echo "USB stick"
+		echo "partitions: $(awk '$4 ~ /^sd/ { printf "%s%s", s, $4; s = " " }' /proc/partitions)"
+		awk '$1 ~ /^\/dev\/sd/ { print "mount: " $1, $2, $3 }' /proc/mounts
+		awk '$1 ~ /^\/dev\/sd/ { print $2 }' /proc/mounts | while read -r point; do
+			echo "statfs $point: $(stat -f -c 'type=%t bsize=%s blocks=%b bfree=%f bavail=%a' "$point")"
+			find "$point" -type f ! -path '*/lost+found/*' | sort | while IFS= read -r f; do
+				echo "file $f: $(head -n 1 "$f")"
+			done
 		done
-	done
-	echo "/var/usbinfo: $(cat /var/usbinfo 2>/dev/null)"
+	} >"$report/$1-1"
 	# The virtual router's USB section, over a view of this board's logs and files in
 	# the layout it reads.
 	view=/.vrouter/usb-view
@@ -53,5 +55,5 @@ usb_stick_report() {
 	ln -sfn "$log/initqavo.out" $view/log/boot.stderr
 	ln -sfn "$log/sh.log" $view/log/sh.log
 	cat "$log/standin.log" "$log/automount.log" >$view/log/standin.log 2>/dev/null
-	busybox sh /.vrouter/usb-report $view
+	busybox sh /.vrouter/usb-report $view >"$report/$1-2"
 }

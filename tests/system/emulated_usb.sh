@@ -13,7 +13,7 @@ source "$QAVO_SOURCE_DIR/sim/emulated/testlib.sh"
 emulated_need_image
 report=$("$QAVO_SOURCE_DIR/sim/emulated-router" --scenario usb-stick --out "$vr_runs/usb-stick" 2>&1)
 expect_eq "board printed its whole report" 0 "$?"
-usb=$(report_section "$report" USB)
+usb=$(report_section "$report" 'USB stick'; report_section "$report" 'USB tool')
 usb_field() { report_field "$usb" " *$1"; }
 
 expect_eq "initqavo status" "exit 0" "$(report_field "$report" initqavo | cut -d, -f1)"

@@ -38,6 +38,6 @@ END
    +10.500  LED: line 10, steady on (initqavo)
    +10.600  LED: line 9, blinking (initqavo)
 END
-	expect_eq "$a: no requests" "(none)" "$(report 0 "$dir/store" "$dir/empty.log")"
+	expect_eq "$a: no requests" "" "$(report 0 "$dir/store" "$dir/empty.log")"
 done
 finish

@@ -1,8 +1,9 @@
 #!/bin/bash
 # shellcheck disable=SC2016 # router code and hostile partition names are single-quoted on purpose
-# "doMount" with /proc/partitions fixtures: numbered sd partitions only, the mount
-# list's substring match, one signal after any candidate, names too long for the
-# buffer skipped, a hostile name quoted, and an unreadable partition list.
+# "doMount" with /proc/partitions fixtures and real mounts: the mount list's substring
+# match, names too long for the buffer skipped, a hostile name quoted, and an unreadable
+# partition list or mount list (no disk and every candidate mounted are the dry-run unit
+# test's).
 source "$QAVO_SOURCE_DIR/sim/testlib.sh"
 
 fixtures=$(mktemp -d "$vr_runs/fixtures.XXXX")
@@ -20,12 +21,6 @@ partitions() { # partitions DIR NAME... : a /proc/partitions fixture listing the
 	} > "$dir/partitions"
 }
 
-# No USB disk (a whole disk without partitions is none): nothing at all.
-partitions "$fixtures/none" sdb
-vr_run --proc-fixture "$fixtures/none" -- ombix_networkconfig mtk7620 doMount
-expect_eq "no disk: status" 1 "$VR_STATUS"
-expect_eq "no disk: commands" "" "$(sh_commands ombix_networkconfig)"
-
 # sda1 counts as mounted under /media/sda10; sdb1 and sdb2 are not mounted: two
 # mount commands, then one signal.
 partitions "$fixtures/two" sda sda1 sdb sdb1 sdb2 sda0
@@ -42,15 +37,6 @@ LINES
 expect_lines "mount script calls" "$(standin_calls automount.sh)" <<'LINES'
 automount.sh sdb1 nosig
 automount.sh sdb2 nosig
-LINES
-
-# Every candidate mounted already: no mount command, the signal still goes out.
-partitions "$fixtures/mounted" sda sda1
-vr_run --proc-fixture "$fixtures/mounted" --setup 'mkdir -p /media/sda1 && mount -t tmpfs media /media/sda1' \
-	-- ombix_networkconfig mtk7620 doMount
-expect_log_lines ombix_networkconfig <<'LINES'
-cat /proc/mounts | grep media
-killall -SIGTTIN qavo_sub
 LINES
 
 # A name longer than 14 characters is skipped with a message; a hostile name that fits
