@@ -31,7 +31,7 @@ cd "$(dirname "$0")/.."
 board_inputs="scripts/emulated-router.sh scripts/private-apt.sh scripts/build-dirs.sh
   sim/emulated/init sim/emulated/iwpriv sim/emulated/usb.sh sim/emulated/automount.sh
   sim/emulated/provider-tunnels.sh sim/emulated/udhcpc-dial.sh
-  sim/emulated/gpio_cuse.c sim/logline.c sim/logline.h
+  sim/emulated/flash.sh sim/emulated/power-cut.sh sim/emulated/gpio_cuse.c sim/emulated/flash_map.c sim/logline.c sim/logline.h
   sim/udhcpc.sh sim/udhcpc-h sim/usb-report sim/led-requests.awk sim/internet-web.sh
   sim/common/standins sim/common/standins.sh sim/common/interfaces.sh
   sim/common/provider-dhcp.sh sim/common/settle.sh sim/common/report.sh"
@@ -63,21 +63,23 @@ fi
 firmware_build=${QAVO_FIRMWARE_BUILD:-$mipsel_build}
 [ -f "$firmware_build/build.ninja" ] || fail "no firmware build in $firmware_build (QAVO_FIRMWARE_BUILD)"
 # The board's harness programs, which the router build makes (sim/CMakeLists.txt).
-harness_programs="shlog standin gpio_probe libpeak_rss.so"
+harness_programs="shlog standin gpio_probe libpeak_rss.so flash_writer"
 for program in $harness_programs; do
 	[ -f "$mipsel_build/sim/$program" ] || fail "no $mipsel_build/sim/$program: cmake --build --preset mipsel -j2"
 done
 
 # Router side (mipsel). The security archive carries no mipsel packages.
-router_packages="busybox-static mosquitto iproute2 libc6 linux-image-4kc-malta ppp pppoe libfuse3-3 libfuse3-dev xl2tpd pptp-linux pptpd"
+router_packages="busybox-static mosquitto iproute2 libc6 linux-image-4kc-malta ppp pppoe libfuse3-3 libfuse3-dev xl2tpd pptp-linux pptpd mtd-utils"
 # Host side: the emulator, and depmod for the kernel's modules.dep.
 host_packages="qemu-system-mips qemu-system-common qemu-system-data libaio1 libcapstone4
   libfdt1 libfuse3-3 libibverbs1 libpmem1 librdmacm1 libslirp0 liburing2 libvdeplug2
   libndctl6 libdaxctl1 libnl-3-200 libnl-route-3-200 kmod"
 
-# fetch ARCH DIR PACKAGES...: downloads PACKAGES (and, for the router, what they depend
-# on) into DIR/debs unless the list is unchanged since the last fetch.
+# fetch [--closure] ARCH DIR PACKAGES...: downloads PACKAGES (with --closure, and what
+# they depend on) into DIR/debs unless the list is unchanged since the last fetch.
 fetch() {
+	closure=""
+	[ "$1" != --closure ] || { closure=1; shift; }
 	arch=$1 dir=$2
 	shift 2
 	wanted="$*"
@@ -92,7 +94,7 @@ fetch() {
 	set -- -o APT::Architecture="$arch" -o APT::Architectures::="$arch" \
 		-o Dir::Etc::SourceList="$dir/etc/sources.list" -o Dir::Etc::SourceParts="$dir/etc/sources.list.d"
 	private_apt "$dir" "$@" -qq update
-	if [ "$arch" = mipsel ]; then
+	if [ -n "$closure" ]; then
 		# The packages and their whole dependency closure (pre-dependencies included):
 		# the libraries are then picked by what the programs really need.
 		# shellcheck disable=SC2086
@@ -146,10 +148,12 @@ add_libraries() {
 # partition, and PPP over Ethernet (pppoe-server runs pppd over a pty: ppp_async); a
 # USB stick's EHCI controller, USB storage, FAT (vfat, its code pages) and ext4;
 # cuse for the GPIO driver "/dev/gpio"; MPPE for PPTP; pcnet32 for the host's port to the
-# web front end (sim/emulated-router --web). xl2tpd runs its PPP over a pty:
+# web front end (sim/emulated-router --web); the CFI chip drivers of the board's flash
+# (the map is built here: flash_map_module), JFFS2, UBI and UBIFS with its compressors. xl2tpd runs its PPP over a pty:
 # with the kernel's L2TP (l2tp_ppp) pppd refuses the tty option "lock" of the L2TP
 # options file.
-modules="veth 8021q bridge tun loop block2mtd ppp_generic ppp_async pppoe usb-storage ehci-pci vfat nls_cp437 nls_iso8859-1 nls_ascii ext4 crc32c_generic cuse ppp_mppe pcnet32"
+modules="veth 8021q bridge tun loop block2mtd ppp_generic ppp_async pppoe usb-storage ehci-pci vfat nls_cp437 nls_iso8859-1 nls_ascii ext4 crc32c_generic cuse ppp_mppe pcnet32
+  cfi_probe cfi_cmdset_0001 jffs2 ubi ubifs zstd deflate"
 copy_modules() {
 	dep=$pool/lib/modules/$version/modules.dep
 	for m in $modules; do
@@ -164,8 +168,38 @@ copy_modules() {
 		"$root/lib/modules/$version/"
 }
 
+# flash_map_module: the board's flash map (sim/emulated/flash_map.c) built for the kernel
+# into the root's modules, against Debian's headers of this very kernel (mipsel) and its
+# build programs (the host's, linux-kbuild of the same version: a module of another
+# version does not load).
+flash_map_module() {
+	package_version=$(dpkg-deb -f "$top"/apt-mipsel/debs/linux-image-"$version"_*.deb Version)
+	fetch mipsel "$top/apt-kernel-headers" "linux-headers-$version=$package_version" \
+		"linux-headers-${version%-4kc-malta}-common=$package_version"
+	fetch amd64 "$top/apt-kbuild" "linux-kbuild-$(echo "$version" | cut -d. -f1,2)=$package_version"
+	kernel_tree=$top/kernel-tree
+	# shellcheck disable=SC3013 # the host's sh (dash) has -nt
+	if [ ! "$kernel_tree/.unpacked" -nt "$top/apt-kernel-headers/.fetched" ] ||
+		[ ! "$kernel_tree/.unpacked" -nt "$top/apt-kbuild/.fetched" ]; then
+		unpack "$top/apt-kernel-headers" "$kernel_tree"
+		for deb in "$top"/apt-kbuild/debs/*.deb; do dpkg-deb -x "$deb" "$kernel_tree"; done
+		# The headers' Makefile names the common headers where Debian installs them.
+		echo "include $kernel_tree/usr/src/linux-headers-${version%-4kc-malta}-common/Makefile" \
+			>"$kernel_tree/usr/src/linux-headers-$version/Makefile"
+		touch "$kernel_tree/.unpacked"
+	fi
+	rm -rf "$top/flash-map" && mkdir -p "$top/flash-map"
+	cp sim/emulated/flash_map.c "$top/flash-map/"
+	echo 'obj-m := flash_map.o' >"$top/flash-map/Kbuild"
+	make -s -C "$kernel_tree/usr/src/linux-headers-$version" M="$top/flash-map" ARCH=mips \
+		CROSS_COMPILE=mipsel-linux-gnu- modules >"$top/flash-map/build.log" 2>&1 ||
+		{ cat "$top/flash-map/build.log" >&2; fail "the flash map module did not build"; }
+	mkdir -p "$root/lib/modules/$version/extra"
+	mipsel-linux-gnu-strip --strip-debug -o "$root/lib/modules/$version/extra/flash_map.ko" "$top/flash-map/flash_map.ko"
+}
+
 # shellcheck disable=SC2086 # one argument per package
-fetch mipsel "$top/apt-mipsel" $router_packages
+fetch --closure mipsel "$top/apt-mipsel" $router_packages
 pool=$top/pool
 # shellcheck disable=SC3013 # the host's sh (dash) has -nt
 [ "$pool/.unpacked" -nt "$top/apt-mipsel/.fetched" ] || { unpack "$top/apt-mipsel" "$pool" && touch "$pool/.unpacked"; }
@@ -217,6 +251,8 @@ plugin=$(find "$pool/usr/lib/pppd" -name rp-pppoe.so | head -n 1)
 mkdir -p "$root/etc_ro/ppp/plugins" "$root/etc/ppp/plugins"
 cp "$plugin" "$root/etc_ro/ppp/plugins/rp-pppoe.so"
 ln -s /etc_ro/ppp/plugins/rp-pppoe.so "$root/etc/ppp/plugins/rp-pppoe.so"
+# UBI's tools for the board's flash (sim/emulated/flash.sh).
+cp "$pool/usr/sbin/ubinize" "$pool/usr/sbin/ubiformat" "$root/usr/sbin/"
 # L2TP and PPTP: xl2tpd (the router's and the provider's), the pptp client, pptpd with
 # its pptpctrl; the provider's start-up.
 cp "$pool/usr/sbin/xl2tpd" "$pool/usr/sbin/pptp" "$pool/usr/sbin/pptpd" "$pool/usr/sbin/pptpctrl" "$root/usr/sbin/"
@@ -232,9 +268,11 @@ version=${kernel##*/vmlinuz-}
 cp "$kernel" "$top/vmlinuz"
 [ -f "$pool/lib/modules/$version/modules.dep" ] || "$depmod" -b "$pool" "$version"
 copy_modules
+flash_map_module
 "$depmod" -b "$root" "$version"
 # The board's harness programs from the router build: the logging shell, the recording
-# stand-in, the GPIO probe and the peak-memory probe of bench/footprint.sh. The GPIO driver
+# stand-in, the GPIO probe, the peak-memory probe of bench/footprint.sh and the power-cut
+# test's writer (tests/system/flash_writer.cpp). The GPIO driver
 # "/dev/gpio" on CUSE is compiled here against Debian's libfuse3, which the router build
 # does not have; the LED section of the report (sim/emulated/gpio_cuse.c,
 # sim/led-requests.awk).
@@ -258,7 +296,7 @@ mkdir -p "$root/.vrouter/bin" "$root/.vrouter/busybox" "$root/.vrouter/log"
 # The USB stick's side of the board: the mount script the USB tool's "doMount" runs, the
 # modules' loading and the report's USB section (sim/usb-report over the board's logs).
 cp sim/emulated/automount.sh "$root/sbin/automount.sh"
-cp sim/emulated/usb.sh sim/usb-report "$root/.vrouter/"
+cp sim/emulated/usb.sh sim/usb-report sim/emulated/flash.sh sim/emulated/power-cut.sh "$root/.vrouter/"
 rm -f "$root/bin/sh"
 ln -s /.vrouter/shlog "$root/bin/sh"
 cp sim/udhcpc-h "$root/.vrouter/bin/udhcpc"

@@ -43,7 +43,7 @@ for name in ombix_networkconfig ombix_usbconfig qavo_sub xl2tpd pppd; do
 	[ ! -e "$image/.vrouter/bin/$name" ] || vr_fail "$name is a stand-in although the image has it"
 done
 deps=$(cat "$image"/lib/modules/*/modules.dep)
-for m in veth bridge 8021q tun loop block2mtd ppp_generic ppp_async pppoe cuse ppp_mppe; do
+for m in veth bridge 8021q tun loop block2mtd ppp_generic ppp_async pppoe cuse ppp_mppe flash_map cfi_probe cfi_cmdset_0001 jffs2 ubi ubifs zstd deflate; do
 	grep -q "/$m\.ko[^:]*:" <<<"$deps" || vr_fail "modules.dep lacks $m"
 done
 # The USB stick: its modules, the mount script "doMount" runs (never a stand-in), the
