@@ -1,5 +1,5 @@
 # Router build on the firmware's own C library: the mipsel toolchain of
-# cmake/mipsel-linux-gnu.cmake pointed by a specs file at a sysroot that
+# cmake/mipsel-linux-gnu.cmake pointed by a GCC driver file at a sysroot that
 # scripts/router-libc.sh made (QAVO_ROUTER_LIBC: "uclibc", uClibc-ng soft-float, what
 # the router runs; "musl", a portability build). The sysroot holds the C library, the
 # router's libmosquitto and cJSON built against it, and no GoogleTest: these presets
@@ -24,6 +24,6 @@ if(NOT CMAKE_IN_TRY_COMPILE AND QAVO_MIPSEL_SYSROOT STREQUAL qavo_default_sysroo
   endif()
 endif()
 include(${CMAKE_CURRENT_LIST_DIR}/mipsel-linux-gnu.cmake)
-# Compile and link flags both: the specs choose headers, start files, libgcc and loader.
+# Compile and link flags both: the driver file chooses headers, start files, libgcc and loader.
 string(APPEND CMAKE_C_FLAGS_INIT " -specs=${QAVO_MIPSEL_SYSROOT}/gcc.specs")
 string(APPEND CMAKE_CXX_FLAGS_INIT " -specs=${QAVO_MIPSEL_SYSROOT}/gcc.specs")

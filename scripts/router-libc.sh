@@ -8,9 +8,9 @@
 # Into build/router-libc/NAME/sysroot (scripts/build-dirs.sh): usr/include (the C
 # library's and the toolchain's mipsel kernel headers), usr/lib (start files, libgcc,
 # link names), lib/ (the loader and the shared C library, which the install tree
-# carries) and gcc.specs, which points mipsel-linux-gnu-gcc/g++ at them alone. Debian's
+# carries) and a GCC driver file, which points mipsel-linux-gnu-gcc/g++ at them alone. Debian's
 # cross gcc searches its glibc directories (and the host's /usr/include) even with
-# --sysroot, so the specs drop every default directory (-nostdinc, -nostdlib) and name
+# --sysroot, so the driver file drops every default directory (-nostdinc, -nostdlib) and name
 # the sysroot's, as musl-gcc does; links keep classic DT_HASH (--hash-style=sysv). The
 # C++ headers stay the toolchain's, with an overlay of bits/c++config.h that withdraws
 # what glibc 2.36 has and the C library lacks. libstdc++.a is an empty archive: our code
@@ -62,10 +62,10 @@ rm -rf "$out"
 mkdir -p "$work" "$sysroot" "$apt_dir"
 : >"$log"
 
-# write_specs DYNAMIC_LINKER LIBGCC_DIR FLOAT_FLAG: gcc.specs for this sysroot. The cc1
-# spec serves C and C++ alike; its directories come after (-idirafter) those the cc1plus
-# spec adds for C++ alone.
-write_specs() {
+# write_driver_file DYNAMIC_LINKER LIBGCC_DIR FLOAT_FLAG: the GCC driver file for this
+# sysroot. Its cc1 entry serves C and C++ alike; its directories come after (-idirafter)
+# those the cc1plus entry adds for C++ alone.
+write_driver_file() {
 	loader=$1 crt_dir=$2 float=$3
 	cat >"$sysroot/gcc.specs" <<-EOF
 		*cc1:
@@ -122,7 +122,7 @@ build_musl() {
 	cp "$unpacked/lib/mipsel-linux-musl/libc.so" "$sysroot/lib/ld-musl-mipsel.so.1"
 	ln -s ../../lib/ld-musl-mipsel.so.1 "$sysroot/usr/lib/libc.so"
 	step "copy the kernel headers" copy_kernel_headers "$sysroot/usr/include"
-	write_specs /lib/ld-musl-mipsel.so.1 "$gcc_lib" ""
+	write_driver_file /lib/ld-musl-mipsel.so.1 "$gcc_lib" ""
 	write_cxx_overlay
 }
 
@@ -130,7 +130,7 @@ build_musl() {
 assemble_uclibc() {
 	cp -a "$uclibc_ng/prefix/." "$sysroot/"
 	cp -a "$uclibc_ng/libgcc/." "$sysroot/usr/lib/"
-	write_specs /lib/ld-uClibc.so.0 "$sysroot/usr/lib" -msoft-float
+	write_driver_file /lib/ld-uClibc.so.0 "$sysroot/usr/lib" -msoft-float
 	write_cxx_overlay _GLIBCXX_HAVE_QUICK_EXIT _GLIBCXX_HAVE_AT_QUICK_EXIT _GLIBCXX_HAVE_TIMESPEC_GET \
 		_GLIBCXX_USE_TMPNAM
 }
