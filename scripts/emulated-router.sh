@@ -31,7 +31,7 @@ cd "$(dirname "$0")/.."
 board_inputs="scripts/emulated-router.sh scripts/private-apt.sh scripts/build-dirs.sh
   sim/emulated/init sim/emulated/iwpriv sim/emulated/usb.sh sim/emulated/automount.sh
   sim/emulated/provider-tunnels.sh sim/emulated/udhcpc-dial.sh
-  sim/emulated/flash.sh sim/emulated/power-cut.sh sim/emulated/gpio_cuse.c sim/emulated/flash_map.c sim/logline.c sim/logline.h
+  sim/emulated/flash.sh sim/emulated/power-cut.sh sim/emulated/flash_map.c
   sim/udhcpc.sh sim/udhcpc-h sim/usb-report sim/led-requests.awk sim/internet-web.sh
   sim/common/standins sim/common/standins.sh sim/common/interfaces.sh
   sim/common/provider-dhcp.sh sim/common/settle.sh sim/common/report.sh"
@@ -63,13 +63,13 @@ fi
 firmware_build=${QAVO_FIRMWARE_BUILD:-$mipsel_build}
 [ -f "$firmware_build/build.ninja" ] || fail "no firmware build in $firmware_build (QAVO_FIRMWARE_BUILD)"
 # The board's harness programs, which the router build makes (sim/CMakeLists.txt).
-harness_programs="shlog standin gpio_probe libpeak_rss.so flash_writer"
+harness_programs="shlog standin gpio_cuse gpio_probe libpeak_rss.so flash_writer"
 for program in $harness_programs; do
 	[ -f "$mipsel_build/sim/$program" ] || fail "no $mipsel_build/sim/$program: cmake --build --preset mipsel -j2"
 done
 
 # Router side (mipsel). The security archive carries no mipsel packages.
-router_packages="busybox-static mosquitto iproute2 libc6 linux-image-4kc-malta ppp pppoe libfuse3-3 libfuse3-dev xl2tpd pptp-linux pptpd mtd-utils"
+router_packages="busybox-static mosquitto iproute2 libc6 linux-image-4kc-malta ppp pppoe libfuse3-3 xl2tpd pptp-linux pptpd mtd-utils"
 # Host side: the emulator, and depmod for the kernel's modules.dep.
 host_packages="qemu-system-mips qemu-system-common qemu-system-data libaio1 libcapstone4
   libfdt1 libfuse3-3 libibverbs1 libpmem1 librdmacm1 libslirp0 liburing2 libvdeplug2
@@ -271,18 +271,13 @@ copy_modules
 flash_map_module
 "$depmod" -b "$root" "$version"
 # The board's harness programs from the router build: the logging shell, the recording
-# stand-in, the GPIO probe, the peak-memory probe of bench/footprint.sh and the power-cut
-# test's writer (tests/system/flash_writer.cpp). The GPIO driver
-# "/dev/gpio" on CUSE is compiled here against Debian's libfuse3, which the router build
-# does not have; the LED section of the report (sim/emulated/gpio_cuse.c,
-# sim/led-requests.awk).
+# stand-in, the GPIO driver "/dev/gpio" on CUSE, the GPIO probe, the peak-memory probe of
+# bench/footprint.sh and the power-cut test's writer (tests/system/flash_writer.cpp); the
+# LED section of the report (sim/led-requests.awk).
 mkdir -p "$root/.vrouter"
 for program in $harness_programs; do
 	mipsel-linux-gnu-strip -o "$root/.vrouter/$program" "$mipsel_build/sim/$program"
 done
-mipsel-linux-gnu-gcc -Os -Wall -D_FILE_OFFSET_BITS=64 -I"$pool/usr/include/fuse3" -o "$root/.vrouter/gpio_cuse" \
-	sim/emulated/gpio_cuse.c sim/logline.c -L"$pool/lib/mipsel-linux-gnu" -l:libfuse3.so.3
-mipsel-linux-gnu-strip "$root/.vrouter/gpio_cuse"
 cp sim/led-requests.awk "$root/.vrouter/"
 add_libraries
 # The firmware's DHCP client script, and the logging shell of the virtual router as
