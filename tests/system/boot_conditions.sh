@@ -1,7 +1,7 @@
 #!/bin/bash
 # Conditions of the boot sequence: when the firewall tool and the NTP client
 # are started.
-source "$QAVO_SOURCE_DIR/sim/testlib.sh"
+source "$QAVO_SOURCE_DIR/sim/vrouter/testlib.sh"
 
 # count LINE: how often initqavo ran exactly LINE.
 count() { sh_commands initqavo | grep -cxF -- "$1"; }

@@ -2,7 +2,7 @@
 # First boot of a gateway with a static WAN and NTP on, factory defaults
 # otherwise: the outside programs it starts, the state files it leaves and the
 # daemons left running (its exact command sequence is the boot sequence's unit test).
-source "$QAVO_SOURCE_DIR/sim/testlib.sh"
+source "$QAVO_SOURCE_DIR/sim/vrouter/testlib.sh"
 
 vr_run --set OperationMode=1 --set wanConnectionMode=STATIC --set NTPClientEnabled=1 -- initqavo
 expect_eq "exit status" 0 "$VR_STATUS"

@@ -5,7 +5,7 @@
 # and "reboot" are recorded, and the repaired WAN_MAC_ADDR is read back from the real
 # store after the run. Also the rest of the wireless defaults and
 # the system LED of a factory boot. (A refused write, which must not reboot, is a unit test.)
-source "$QAVO_SOURCE_DIR/sim/testlib.sh"
+source "$QAVO_SOURCE_DIR/sim/vrouter/testlib.sh"
 
 # A dump in the driver's format: eight "[0xOOOO]:HHHH" words a line for bytes 0 to 0xFF.
 # Arguments "offset=word" set words; the others read FFFF.

@@ -1,7 +1,7 @@
 #!/bin/bash
 # initqavo waits for the configuration store's pid file: one attempt per
 # second, a progress mark per failed attempt after the first.
-source "$QAVO_SOURCE_DIR/sim/testlib.sh"
+source "$QAVO_SOURCE_DIR/sim/vrouter/testlib.sh"
 
 # The pid file appears between the ninth and the tenth attempt (t = 8.5 s).
 vr_run -- /bin/bash -c '

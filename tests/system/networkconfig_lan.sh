@@ -3,7 +3,7 @@
 # "initlan" and "getdhcpdconfig": exact command sequences by platform, flags and
 # operation mode; the bridge address and default route really set; hostile settings
 # that never run a command nor add a line.
-source "$QAVO_SOURCE_DIR/sim/testlib.sh"
+source "$QAVO_SOURCE_DIR/sim/vrouter/testlib.sh"
 
 lan=(--set lan_ipaddr=192.168.10.1 --set lan_netmask=255.255.255.0 --set HostName=
 	--set dhcpStart=192.168.10.100 --set dhcpEnd=192.168.10.200 --set dhcpGateway=192.168.10.1

@@ -4,7 +4,7 @@
 # match, names too long for the buffer skipped, a hostile name quoted, and an unreadable
 # partition list or mount list (no disk and every candidate mounted are the dry-run unit
 # test's).
-source "$QAVO_SOURCE_DIR/sim/testlib.sh"
+source "$QAVO_SOURCE_DIR/sim/vrouter/testlib.sh"
 
 fixtures=$(mktemp -d "$vr_runs/fixtures.XXXX")
 partitions() { # partitions DIR NAME... : a /proc/partitions fixture listing the names

@@ -3,7 +3,7 @@
 # "initwan" against a provider behind eth2.2 (BusyBox udhcpd in a peer network
 # namespace): DHCP leases with the stored host name in every DHCP variant, a static
 # WAN that reaches the provider, the PPP files read by the real xl2tpd.
-source "$QAVO_SOURCE_DIR/sim/testlib.sh"
+source "$QAVO_SOURCE_DIR/sim/vrouter/testlib.sh"
 
 # The lease takes a moment after initwan has returned: wait for the address.
 wait_lease='for i in $(seq 50); do /bin/ip -4 addr show dev eth2.2 | grep -q "inet 10.0.2.1[01][0-9]/24" && break; sleep 0.1; done'

@@ -4,11 +4,11 @@
 # the partition list, /var/usbinfo against sizes computed here from statvfs, the card
 # script, the LED and printer commands, doMount's mount requests and a hostile name.
 # Command sequences and refusals in detail are the unit tests' (tests/usbconfig).
-source "$QAVO_SOURCE_DIR/sim/testlib.sh"
+source "$QAVO_SOURCE_DIR/sim/vrouter/testlib.sh"
 
 # The helpers go in as text: the source tree is not visible inside the router.
 media="set -e
-$(cat "$QAVO_SOURCE_DIR/sim/usb-media.sh")"
+$(cat "$QAVO_SOURCE_DIR/sim/vrouter/usb-media.sh")"
 fixtures=$(mktemp -d "$vr_runs/fixtures.XXXX")
 mkdir -p "$fixtures/dev" && : > "$fixtures/dev/lp0"
 
