@@ -14,6 +14,8 @@ source "$(dirname "${BASH_SOURCE[0]}")/../common/standins.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/../common/interfaces.sh"
 # shellcheck source=sim/common/settle.sh
 source "$(dirname "${BASH_SOURCE[0]}")/../common/settle.sh"
+# shellcheck source=sim/common/setting.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../common/setting.sh"
 
 say() { [ "$verbose" = 0 ] || echo "vrouter: $*" >&2; }
 die() { echo "vrouter: $*" >&2; exit 125; }
@@ -215,13 +217,11 @@ start_store() {
 			echo "vrouter: no nvram_daemon in the stage; running without the store" >&2
 		fi
 	fi
-	local kv section
+	local kv setting_section setting_key setting_value
 	for kv in "${sets[@]}"; do
-		# SECTION:KEY=VALUE names the store section (0, 1 or 2860); section 0 otherwise.
-		section=2860
-		if [[ $kv =~ ^(0|1|2860):(.*)$ ]]; then section=${BASH_REMATCH[1]} kv=${BASH_REMATCH[2]}; fi
-		nvram_set "$section" "${kv%%=*}" "${kv#*=}" > /dev/null ||
-			die "nvram_set $section ${kv%%=*} failed"
+		setting_parse "$kv"
+		nvram_set "$setting_section" "$setting_key" "$setting_value" > /dev/null ||
+			die "nvram_set $setting_section $setting_key failed"
 	done
 }
 
