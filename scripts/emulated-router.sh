@@ -62,10 +62,12 @@ fi
 # (glibc) unless it names another, such as build/router (uClibc-ng, which the tree carries).
 firmware_build=${QAVO_FIRMWARE_BUILD:-$mipsel_build}
 [ -f "$firmware_build/build.ninja" ] || fail "no firmware build in $firmware_build (QAVO_FIRMWARE_BUILD)"
-# The board's harness programs, which the router build makes (sim/CMakeLists.txt).
+# The board's harness programs, which the router build makes (sim/CMakeLists.txt; gpio_cuse
+# only with the sysroot's libfuse3, which a sysroot made before it lacks).
 harness_programs="shlog standin gpio_cuse gpio_probe libpeak_rss.so flash_writer"
 for program in $harness_programs; do
-	[ -f "$mipsel_build/sim/$program" ] || fail "no $mipsel_build/sim/$program: cmake --build --preset mipsel -j2"
+	[ -f "$mipsel_build/sim/$program" ] ||
+		fail "no $mipsel_build/sim/$program: scripts/mipsel-sysroot.sh && cmake --preset mipsel && cmake --build --preset mipsel -j2"
 done
 
 # Router side (mipsel). The security archive carries no mipsel packages.
