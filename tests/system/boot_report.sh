@@ -9,7 +9,7 @@ expect_eq "first line" "Virtual router boot: initqavo exit status 0" \
 	"$(head -n 1 <<<"$report" | sed 's/, [0-9.]* s in all.*//')"
 
 # The report shows the commands the boot really ran, in order (the boot sequence itself
-# is checked command by command in boot_gateway_static).
+# is checked command by command by its unit test, tests/init).
 VR_STATE=$vr_runs/report
 initqavo_lines=$(awk '/^initqavo \(/ { on = 1; next } /^[^ ]/ { on = 0 } on' <<<"$report" | sed 's/^ *+[0-9.]* *\[[0-9]*\] //')
 expect_lines "boot commands in the report" "$initqavo_lines" < <(sh_commands initqavo)

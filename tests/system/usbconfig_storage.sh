@@ -63,19 +63,6 @@ killall p910nd
 p910nd -b -f /dev/lp0
 LINES
 
-# Nothing mounted, printer attached: the storage LED goes dark, then printled lights it;
-# the old info file stays.
-vr_run --dev-fixture "$fixtures/dev" --setup "printf 'sda1?1.00 MB?< 1M?1.00 MB?0.0%%?#' > /var/usbinfo" \
-	-- ombix_usbconfig mtk7620 init
-expect_file /tmp/UsbFlag $'0\n'
-expect_file /var/usbinfo 'sda1?1.00 MB?< 1M?1.00 MB?0.0%?#'
-expect_lines "nothing mounted: stand-ins" "$(standin_calls)" <<'LINES'
-gpio l 13 1 0 0 0 0
-storage.sh admin
-storage.sh ftp
-gpio l 13 4000 0 1 0 0
-LINES
-
 # doMount: sda1 is mounted; the others are mounted by request, the hostile name quoted,
 # then the init work runs and finds sda1.
 partitions=$fixtures/partitions
