@@ -67,7 +67,7 @@ firmware_build=${QAVO_FIRMWARE_BUILD:-$mipsel_build}
 harness_programs="shlog standin gpio_cuse gpio_probe libpeak_rss.so flash_writer"
 for program in $harness_programs; do
 	[ -f "$mipsel_build/sim/$program" ] ||
-		fail "no $mipsel_build/sim/$program: scripts/mipsel-sysroot.sh && cmake --preset mipsel && cmake --build --preset mipsel -j2"
+		fail "no $mipsel_build/sim/$program: cmake --preset mipsel && cmake --build --preset mipsel -j2 (gpio_cuse wants a sysroot with libfuse3: rerun mipsel-sysroot.sh first)"
 done
 
 # Router side (mipsel). The security archive carries no mipsel packages.
