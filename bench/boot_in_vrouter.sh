@@ -20,7 +20,7 @@ trap 'rm -rf "$state"' EXIT
 source "$here/bench/stage_subset.sh"
 stage_subset "$state" initqavo nvram_daemon nvram_get nvram_set
 
-"$here/sim/vrouter" "${stage_args[@]}" --state "$state/router" -- /bin/bash -c '
+"$here/sim/vrouter/vrouter" "${stage_args[@]}" --state "$state/router" -- /bin/bash -c '
 	set -e
 	rounds=$1
 	us() { local t=$EPOCHREALTIME; echo $(( ${t/./} )); }

@@ -1,5 +1,5 @@
 #!/bin/sh
-# Boot time of the emulated router (sim/emulated-router, factory defaults): from the
+# Boot time of the emulated router (sim/board-host/emulated-router, factory defaults): from the
 # kernel's start to the board's final report marker, with initqavo's share of it, the
 # moment the boot settled, and the wall time of the whole emulator run; then the peak
 # resident memory (VmHWM) of our programs still running when the boot settled, and the
@@ -18,7 +18,7 @@ echo "round  to-marker  initqavo  share  settled  wall (s)"
 r=1
 while [ "$r" -le "$rounds" ]; do
 	start=$(date +%s.%N)
-	"$here/sim/emulated-router" --out "$out/run" >"$out/report"
+	"$here/sim/board-host/emulated-router" --out "$out/run" >"$out/report"
 	end=$(date +%s.%N)
 	awk -v r="$r" -v wall="$(awk -v a="$start" -v b="$end" 'BEGIN { print b - a }')" '
 		/^initqavo: / { sub(/,/, "", $3); took = $4 }

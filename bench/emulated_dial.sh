@@ -1,5 +1,5 @@
 #!/bin/sh
-# Dial times of the emulated router's L2TP and PPTP dial-ups (sim/emulated-router with
+# Dial times of the emulated router's L2TP and PPTP dial-ups (sim/board-host/emulated-router with
 # the scenarios l2tp and pptp): from the router's dial command (xl2tpd's start, or the
 # pptp client pppd starts) to the moment pppd runs ip-up with ppp0's address, as the
 # board's report gives them; with the moment the boot settled and the wall time of the
@@ -19,7 +19,7 @@ for scenario in "$@"; do
 	r=1
 	while [ "$r" -le "$rounds" ]; do
 		start=$(date +%s.%N)
-		"$here/sim/emulated-router" --scenario "$scenario" --out "$out/run" >"$out/report" || true
+		"$here/sim/board-host/emulated-router" --scenario "$scenario" --out "$out/run" >"$out/report" || true
 		end=$(date +%s.%N)
 		awk -v s="$scenario" -v r="$r" -v wall="$(awk -v a="$start" -v b="$end" 'BEGIN { print b - a }')" '
 			/^dial: started at .*, up at / { gsub(/,/, ""); started = $4; up = $8; took = $10 }

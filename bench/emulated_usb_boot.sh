@@ -16,7 +16,7 @@ echo "round  scenario   modules  stick-wait  settled  to-marker (s)"
 r=1
 while [ "$r" -le "$rounds" ]; do
 	for scenario in dhcp usb-stick; do
-		"$here/sim/emulated-router" --scenario "$scenario" --out "$out/run" >"$out/report"
+		"$here/sim/board-host/emulated-router" --scenario "$scenario" --out "$out/run" >"$out/report"
 		awk -v r="$r" -v s="$scenario" '
 			$2 == "init" { init = $1 } $2 == "modules" { modules = $1 }
 			$2 == "store" { store = $1 } $2 == "usb-stick" { stick = $1 }

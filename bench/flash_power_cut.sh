@@ -16,6 +16,6 @@ grep -v ' cut [0-9]*: ' "$out/cuts" | sed 's/; /;\n  /g'
 sed -n 's/^\([a-z0-9]*\): \([0-9]*\) cuts in \([0-9]*\) s,.*/\1 \2 \3/p' "$out/cuts" |
 	awk '{ printf "%s: %.1f cuts per minute\n", $1, $2 * 60 / $3 }'
 for scenario in flash-jffs2 flash-ubifs store-in-ram; do
-	"$here/sim/emulated-router" --scenario "$scenario" --out "$out/run" --flash "$out/flash-$scenario.bin" --power-cut 0 >/dev/null 2>&1
+	"$here/sim/board-host/emulated-router" --scenario "$scenario" --out "$out/run" --flash "$out/flash-$scenario.bin" --power-cut 0 >/dev/null 2>&1
 	echo "$scenario: $(tr -d '\r' <"$out/run/console.log" | sed -n 's/^store-commit-ms //p') ms per store commit"
 done

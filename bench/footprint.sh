@@ -161,7 +161,7 @@ in_router() {
 	local name=$1
 	shift
 	# Without the router's GPIO recording shim (about 28 KiB of a run's peak): only our programs count.
-	sim/vrouter --stage "$stage" --state "$state/$name" --bind "$bench" --wait 10 -- env -u LD_PRELOAD "$@" \
+	sim/vrouter/vrouter --stage "$stage" --state "$state/$name" --bind "$bench" --wait 10 -- env -u LD_PRELOAD "$@" \
 		>/dev/null 2>&1 || true
 }
 probed() {
@@ -220,7 +220,7 @@ awk -v target="$rss_target_kib" -v runs="$runs" '
 echo
 echo "== Peak resident memory on the emulated board (KiB), beside the host's boot"
 # The router build booted on the emulated MIPS board with its factory defaults, the
-# probe preloaded into the boot's programs (sim/emulated-router --peak-memory): each of
+# probe preloaded into the boot's programs (sim/board-host/emulated-router --peak-memory): each of
 # our programs that ended, and those still running when the boot settled (read from
 # /proc), against the same program in the host's boot above. The probe's own pages count
 # in both columns. Once on glibc (preset mipsel) and once on uClibc-ng (preset router,
@@ -230,8 +230,8 @@ for firmware in mipsel router; do
 	[ "$firmware" = mipsel ] || label=uClibc-ng
 	board=$state/emulated-$firmware
 	if ! QAVO_FIRMWARE_BUILD=$build_root/$firmware scripts/emulated-router.sh >"$state/emulated-image.log" 2>&1 ||
-		! sim/emulated-router --peak-memory --out "$board" >"$state/emulated-report" 2>&1; then
-		echo "$label: skipped, the emulated router did not boot (see scripts/emulated-router.sh, sim/emulated-router)"
+		! sim/board-host/emulated-router --peak-memory --out "$board" >"$state/emulated-report" 2>&1; then
+		echo "$label: skipped, the emulated router did not boot (see scripts/emulated-router.sh, sim/board-host/emulated-router)"
 		continue
 	fi
 	echo "-- on $label"

@@ -34,7 +34,7 @@ fi
 source "$here/bench/stage_subset.sh"
 stage_subset "$state" ombix_networkconfig nvram_daemon nvram_get nvram_set
 
-"$here/sim/vrouter" "${stage_args[@]}" --state "$state/router" \
+"$here/sim/vrouter/vrouter" "${stage_args[@]}" --state "$state/router" \
 	--set wanConnectionMode=STATIC --set OperationMode=1 --set WanPhyNum=4 \
 	--set macCloneEnabled=1 --set macCloneMac=02:00:00:00:02:02 --set wan_ipaddr=10.0.2.20 \
 	--set wan_netmask=255.255.255.0 --set wan_static_mtu=1500 --set wan_gateway=10.0.2.2 \

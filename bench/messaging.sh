@@ -17,7 +17,7 @@ src=$(cd "$(dirname "$0")/.." && pwd)
 build_dirs_source=$src
 source "$src/scripts/build-dirs.sh"
 build=$(cd "${1:-$host_build}" && pwd)
-exec "$src/sim/vrouter" --stage "$build/stage" --tools "$build/sim" --bind "$build" -- bash -c '
+exec "$src/sim/vrouter/vrouter" --stage "$build/stage" --tools "$build/sim" --bind "$build" -- bash -c '
 	qv_broker -c /etc_ro/mosquitto.conf -d
 	for i in $(seq 50); do (exec 3<>/dev/tcp/127.0.0.1/1883) 2>/dev/null && break; sleep 0.1; done
 	qavo_sub -h 127.0.0.1 -t "pelvanto/router/#" > /dev/null &

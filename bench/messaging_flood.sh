@@ -15,7 +15,7 @@ set -eu
 src=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$src/build/default}" && pwd)
 # shellcheck disable=SC2016 # the script is expanded inside the virtual router
-exec "$src/sim/vrouter" --stage "$build/stage" --tools "$build/sim" --bind "$build" -- sh -c '
+exec "$src/sim/vrouter/vrouter" --stage "$build/stage" --tools "$build/sim" --bind "$build" -- sh -c '
 	# Each flood meets a fresh broker and subscriber: a flat-out flood leaves a backlog that
 	# the subscriber answers long after it stopped.
 	start() {

@@ -7,7 +7,7 @@
 #     LAN page, and a save) against a bare qavo_webreq with the same request (hyperfine);
 #   - the size of the front end in the router tree (pages and the CGI program);
 #   - on the emulated board, the same Chromium timings from the host through the emulator's
-#     forwarded port (sim/emulated-router --web; needs the board's image).
+#     forwarded port (sim/board-host/emulated-router --web; needs the board's image).
 # Run as root after building and staging:  bench/web_front_end.sh [build dir]
 set -eu
 src=$(cd "$(dirname "$0")/.." && pwd)
@@ -17,12 +17,12 @@ echo "== size in the router tree (this build; see bench/footprint.sh for the rou
 echo "pages: $(cat "$build"/stage/etc_ro/web/*.* | wc -c) bytes; CGI program: $(wc -c < "$build/stage/etc_ro/web/cgi-bin/qavo.cgi") bytes"
 # The script below is expanded by the router's shell.
 # shellcheck disable=SC2016
-"$src/sim/vrouter" --stage "$build/stage" --tools "$build/sim" --wan-provider --web --bind "$src" --bind "$build" -- sh -c '
+"$src/sim/vrouter/vrouter" --stage "$build/stage" --tools "$build/sim" --wan-provider --web --bind "$src" --bind "$build" -- sh -c '
 	initqavo > /dev/null 2>&1
 	sleep 1
 	address=$(nvram_get 2860 lan_ipaddr)
 	echo "== in Chromium"
-	env -u LD_PRELOAD NODE_PATH='"$build"'/browser/node_modules node '"$src"'/bench/web_front_end.js "$address" '"$src"'/sim/chromium.flags 9
+	env -u LD_PRELOAD NODE_PATH='"$build"'/browser/node_modules node '"$src"'/bench/web_front_end.js "$address" '"$src"'/sim/common/chromium.flags 9
 	echo "== the CGI program against a bare qavo_webreq (hyperfine, medians)"
 	env="env REMOTE_USER=admin HTTP_HOST=$address HTTP_ORIGIN=http://$address LD_LIBRARY_PATH=/.vrouter/stage/lib"
 	cgi=/etc_ro/web/cgi-bin/qavo.cgi
@@ -38,5 +38,5 @@ echo "pages: $(cat "$build"/stage/etc_ro/web/*.* | wc -c) bytes; CGI program: $(
 '
 echo "== on the emulated board, in Chromium on the host"
 # shellcheck disable=SC2016 # expanded by the shell of --web-run
-"$src/sim/emulated-router" --out "$build/bench-emulated-web" --timeout 400 --web-run "NODE_PATH='$build/browser/node_modules' \
-	node '$src/bench/web_front_end.js' \"\${QAVO_ROUTER_URL#http://}\" '$src/sim/chromium.flags' 5" | sed '/^=== emulated router report ===$/,$d'
+"$src/sim/board-host/emulated-router" --out "$build/bench-emulated-web" --timeout 400 --web-run "NODE_PATH='$build/browser/node_modules' \
+	node '$src/bench/web_front_end.js' \"\${QAVO_ROUTER_URL#http://}\" '$src/sim/common/chromium.flags' 5" | sed '/^=== emulated router report ===$/,$d'

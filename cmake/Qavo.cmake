@@ -35,7 +35,7 @@ function(qavo_unit_test name)
 endfunction()
 
 # qavo_system_test(<name> COMMAND <cmd...> [LABELS <labels...>] [TIMEOUT <s>])
-# A test that runs real programs inside the virtual router (sim/vrouter); needs
+# A test that runs real programs inside the virtual router (sim/vrouter/vrouter); needs
 # root. It runs after the "stage" test has installed the programs into
 # <build>/stage, and finds the build, the stage and the sources through
 # QAVO_BUILD_DIR, QAVO_STAGE_DIR and QAVO_SOURCE_DIR.

@@ -10,4 +10,4 @@ router_libs_dir=$build_root/router-libs   # scripts/router-libraries.sh
 router_libc_dir=$build_root/router-libc  # scripts/router-libc.sh: a sysroot per C library (uclibc, musl)
 mipsel_sysroot=$build_root/mipsel-sysroot # scripts/mipsel-sysroot.sh; the mipsel toolchain file's default
 mipsel_apt=$build_root/mipsel-apt         # scripts/mipsel-sysroot.sh's apt
-emulated_dir=$build_root/emulated         # scripts/emulated-router.sh, sim/emulated-router
+emulated_dir=$build_root/emulated         # scripts/emulated-router.sh, sim/board-host/emulated-router

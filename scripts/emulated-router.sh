@@ -10,7 +10,7 @@
 #                  modules.dep, our programs, every run-time library they need (readelf
 #                  NEEDED, followed until closed; the C library and its loader ld.so.1
 #                  both from Debian's libc6, never mixed with the cross toolchain's) and
-#                  sim/emulated/init as /init
+#                  sim/board/init as /init
 #   host/          qemu-system-mips and the libraries it needs that the host lacks, when
 #                  the host has no qemu-system-mipsel of its own
 #
@@ -29,12 +29,12 @@ cd "$(dirname "$0")/.."
 # tree and the board's harness programs of the router build) or the package list
 # changed. A file copied into the image or compiled for it belongs here.
 board_inputs="scripts/emulated-router.sh scripts/private-apt.sh scripts/build-dirs.sh
-  sim/emulated/init sim/emulated/iwpriv sim/emulated/usb.sh sim/emulated/automount.sh
-  sim/emulated/provider-tunnels.sh sim/emulated/udhcpc-dial.sh
-  sim/emulated/flash.sh sim/emulated/power-cut.sh sim/emulated/gpio_cuse.c sim/emulated/flash_map.c sim/logline.c sim/logline.h
-  sim/udhcpc.sh sim/udhcpc-h sim/usb-report sim/led-requests.awk sim/internet-web.sh
+  sim/board/init sim/board/iwpriv sim/board/usb.sh sim/board/automount.sh
+  sim/provider/provider-tunnels.sh sim/board/udhcpc-dial.sh
+  sim/board/flash.sh sim/board/power-cut.sh sim/board/flash_map.c
+  sim/common/udhcpc.sh sim/common/udhcpc-h sim/common/usb-report sim/common/led-requests.awk sim/common/internet-web.sh
   sim/common/standins sim/common/standins.sh sim/common/interfaces.sh
-  sim/common/provider-dhcp.sh sim/common/settle.sh sim/common/report.sh"
+  sim/provider/provider-dhcp.sh sim/common/settle.sh sim/common/report.sh"
 . scripts/private-apt.sh
 . sim/common/standins.sh
 . scripts/build-dirs.sh
@@ -62,18 +62,20 @@ fi
 # (glibc) unless it names another, such as build/router (uClibc-ng, which the tree carries).
 firmware_build=${QAVO_FIRMWARE_BUILD:-$mipsel_build}
 [ -f "$firmware_build/build.ninja" ] || fail "no firmware build in $firmware_build (QAVO_FIRMWARE_BUILD)"
-# The board's harness programs, which the router build makes (sim/CMakeLists.txt); the
-# power-cut test's writer uses our libraries, so it comes from the firmware's build (on a
-# firmware of uClibc-ng, glibc's loader would find no libnvram.so it can load).
-harness_programs="shlog standin gpio_probe libpeak_rss.so"
+# The board's harness programs, which the router build makes (sim/CMakeLists.txt; gpio_cuse
+# only with the sysroot's libfuse3, which a sysroot made before it lacks). The power-cut
+# test's writer uses our libraries, so it comes from the firmware's build (on a firmware of
+# uClibc-ng, glibc's loader would find no libnvram.so it can load).
+harness_programs="shlog standin gpio_cuse gpio_probe libpeak_rss.so"
 for program in $harness_programs; do
-	[ -f "$mipsel_build/sim/$program" ] || fail "no $mipsel_build/sim/$program: cmake --build --preset mipsel -j2"
+	[ -f "$mipsel_build/sim/$program" ] ||
+		fail "no $mipsel_build/sim/$program: cmake --preset mipsel && cmake --build --preset mipsel -j2 (gpio_cuse wants a sysroot with libfuse3: rerun mipsel-sysroot.sh first)"
 done
 flash_writer=$firmware_build/sim/flash_writer
 [ -f "$flash_writer" ] || fail "no $flash_writer: cmake --build $firmware_build -j2"
 
 # Router side (mipsel). The security archive carries no mipsel packages.
-router_packages="busybox-static mosquitto iproute2 libc6 linux-image-4kc-malta ppp pppoe libfuse3-3 libfuse3-dev xl2tpd pptp-linux pptpd mtd-utils"
+router_packages="busybox-static mosquitto iproute2 libc6 linux-image-4kc-malta ppp pppoe libfuse3-3 xl2tpd pptp-linux pptpd mtd-utils"
 # Host side: the emulator, and depmod for the kernel's modules.dep.
 host_packages="qemu-system-mips qemu-system-common qemu-system-data libaio1 libcapstone4
   libfdt1 libfuse3-3 libibverbs1 libpmem1 librdmacm1 libslirp0 liburing2 libvdeplug2
@@ -152,7 +154,7 @@ add_libraries() {
 # partition, and PPP over Ethernet (pppoe-server runs pppd over a pty: ppp_async); a
 # USB stick's EHCI controller, USB storage, FAT (vfat, its code pages) and ext4;
 # cuse for the GPIO driver "/dev/gpio"; MPPE for PPTP; pcnet32 for the host's port to the
-# web front end (sim/emulated-router --web); the CFI chip drivers of the board's flash
+# web front end (sim/board-host/emulated-router --web); the CFI chip drivers of the board's flash
 # (the map is built here: flash_map_module), JFFS2, UBI and UBIFS with its compressors. xl2tpd runs its PPP over a pty:
 # with the kernel's L2TP (l2tp_ppp) pppd refuses the tty option "lock" of the L2TP
 # options file.
@@ -172,7 +174,7 @@ copy_modules() {
 		"$root/lib/modules/$version/"
 }
 
-# flash_map_module: the board's flash map (sim/emulated/flash_map.c) built for the kernel
+# flash_map_module: the board's flash map (sim/board/flash_map.c) built for the kernel
 # into the root's modules, against Debian's headers of this very kernel (mipsel) and its
 # build programs (the host's, linux-kbuild of the same version: a module of another
 # version does not load).
@@ -193,7 +195,7 @@ flash_map_module() {
 		touch "$kernel_tree/.unpacked"
 	fi
 	rm -rf "$top/flash-map" && mkdir -p "$top/flash-map"
-	cp sim/emulated/flash_map.c "$top/flash-map/"
+	cp sim/board/flash_map.c "$top/flash-map/"
 	echo 'obj-m := flash_map.o' >"$top/flash-map/Kbuild"
 	make -s -C "$kernel_tree/usr/src/linux-headers-$version" M="$top/flash-map" ARCH=mips \
 		CROSS_COMPILE=mipsel-linux-gnu- modules >"$top/flash-map/build.log" 2>&1 ||
@@ -255,14 +257,14 @@ plugin=$(find "$pool/usr/lib/pppd" -name rp-pppoe.so | head -n 1)
 mkdir -p "$root/etc_ro/ppp/plugins" "$root/etc/ppp/plugins"
 cp "$plugin" "$root/etc_ro/ppp/plugins/rp-pppoe.so"
 ln -s /etc_ro/ppp/plugins/rp-pppoe.so "$root/etc/ppp/plugins/rp-pppoe.so"
-# UBI's tools for the board's flash (sim/emulated/flash.sh).
+# UBI's tools for the board's flash (sim/board/flash.sh).
 cp "$pool/usr/sbin/ubinize" "$pool/usr/sbin/ubiformat" "$root/usr/sbin/"
 # L2TP and PPTP: xl2tpd (the router's and the provider's), the pptp client, pptpd with
 # its pptpctrl; the provider's start-up.
 cp "$pool/usr/sbin/xl2tpd" "$pool/usr/sbin/pptp" "$pool/usr/sbin/pptpd" "$pool/usr/sbin/pptpctrl" "$root/usr/sbin/"
 mkdir -p "$root/.vrouter"
-cp sim/emulated/provider-tunnels.sh "$root/.vrouter/provider-tunnels.sh"
-cp sim/common/interfaces.sh sim/common/provider-dhcp.sh sim/common/settle.sh sim/common/report.sh "$root/.vrouter/"
+cp sim/provider/provider-tunnels.sh "$root/.vrouter/provider-tunnels.sh"
+cp sim/common/interfaces.sh sim/provider/provider-dhcp.sh sim/common/settle.sh sim/common/report.sh "$root/.vrouter/"
 # iproute2's ip for what BusyBox's cannot do (namespaces, veth); under its own name so
 # that nothing of the router's runs it by accident.
 cp "$pool/bin/ip" "$root/usr/sbin/iproute2-ip"
@@ -275,36 +277,31 @@ copy_modules
 flash_map_module
 "$depmod" -b "$root" "$version"
 # The board's harness programs from the router build: the logging shell, the recording
-# stand-in, the GPIO probe, the peak-memory probe of bench/footprint.sh; from the
-# firmware's build, the power-cut test's writer (tests/system/flash_writer.cpp). The GPIO driver
-# "/dev/gpio" on CUSE is compiled here against Debian's libfuse3, which the router build
-# does not have; the LED section of the report (sim/emulated/gpio_cuse.c,
-# sim/led-requests.awk).
+# stand-in, the GPIO driver "/dev/gpio" on CUSE, the GPIO probe, the peak-memory probe of
+# bench/footprint.sh; from the firmware's build, the power-cut test's writer
+# (tests/system/flash_writer.cpp); the LED section of the report (sim/common/led-requests.awk).
 mkdir -p "$root/.vrouter"
 for program in $harness_programs; do
 	mipsel-linux-gnu-strip -o "$root/.vrouter/$program" "$mipsel_build/sim/$program"
 done
 mipsel-linux-gnu-strip -o "$root/.vrouter/flash_writer" "$flash_writer"
-mipsel-linux-gnu-gcc -Os -Wall -D_FILE_OFFSET_BITS=64 -I"$pool/usr/include/fuse3" -o "$root/.vrouter/gpio_cuse" \
-	sim/emulated/gpio_cuse.c sim/logline.c -L"$pool/lib/mipsel-linux-gnu" -l:libfuse3.so.3
-mipsel-linux-gnu-strip "$root/.vrouter/gpio_cuse"
-cp sim/led-requests.awk "$root/.vrouter/"
+cp sim/common/led-requests.awk "$root/.vrouter/"
 add_libraries
 # The firmware's DHCP client script, and the logging shell of the virtual router as
 # /bin/sh: each "sh -c" goes to /.vrouter/log/sh.log, then to BusyBox ash, with a
 # prelude that sends udhcpc's "-h NAME" on as Debian BusyBox's "-x hostname:NAME"
 # (see sim/README.md).
-cp sim/udhcpc.sh "$root/sbin/udhcpc.sh"
-# On the emulated board a lease in the L2TP or PPTP mode also dials (sim/emulated/udhcpc-dial.sh).
-mv "$root/sbin/udhcpc.sh" "$root/sbin/udhcpc-lease.sh" && cp sim/emulated/udhcpc-dial.sh "$root/sbin/udhcpc.sh"
+cp sim/common/udhcpc.sh "$root/sbin/udhcpc.sh"
+# On the emulated board a lease in the L2TP or PPTP mode also dials (sim/board/udhcpc-dial.sh).
+mv "$root/sbin/udhcpc.sh" "$root/sbin/udhcpc-lease.sh" && cp sim/board/udhcpc-dial.sh "$root/sbin/udhcpc.sh"
 mkdir -p "$root/.vrouter/bin" "$root/.vrouter/busybox" "$root/.vrouter/log"
 # The USB stick's side of the board: the mount script the USB tool's "doMount" runs, the
-# modules' loading and the report's USB section (sim/usb-report over the board's logs).
-cp sim/emulated/automount.sh "$root/sbin/automount.sh"
-cp sim/emulated/usb.sh sim/usb-report sim/emulated/flash.sh sim/emulated/power-cut.sh "$root/.vrouter/"
+# modules' loading and the report's USB section (sim/common/usb-report over the board's logs).
+cp sim/board/automount.sh "$root/sbin/automount.sh"
+cp sim/board/usb.sh sim/common/usb-report sim/board/flash.sh sim/board/power-cut.sh "$root/.vrouter/"
 rm -f "$root/bin/sh"
 ln -s /.vrouter/shlog "$root/bin/sh"
-cp sim/udhcpc-h "$root/.vrouter/bin/udhcpc"
+cp sim/common/udhcpc-h "$root/.vrouter/bin/udhcpc"
 ln -s /bin/busybox "$root/.vrouter/busybox/udhcpc"
 # The broker the router starts as qv_broker is Debian's mosquitto; started as root, it
 # drops to "nobody".
@@ -312,7 +309,7 @@ ln -s mosquitto "$root/usr/sbin/qv_broker"
 printf 'root:x:0:0:root:/root:/bin/sh\nnobody:x:65534:65534:nobody:/nonexistent:/bin/false\n' >"$root/etc/passwd"
 printf 'root:x:0:\nnogroup:x:65534:\n' >"$root/etc/group"
 # The router's own programs that the image does not have yet are the virtual router's
-# recording stand-ins (sim/standin.c, log in /.vrouter/log/standin.log), last in PATH;
+# recording stand-ins (sim/common/standin.c, log in /.vrouter/log/standin.log), last in PATH;
 # those named like BusyBox applets lose the applet and get a shell function in the
 # prelude, as ash runs its applets before PATH.
 installed=""
@@ -326,19 +323,19 @@ for name in $(standin_names sim/common/standins); do
 done
 # The platform's network script starts the router's web server, as on the virtual router
 # with --web: internet.sh is recorded under its own name, then starts the web front end
-# (sim/internet-web.sh).
+# (sim/common/internet-web.sh).
 mkdir -p "$root/.vrouter/bin/recorded"
 rm "$root/.vrouter/bin/internet.sh"
 ln -s ../../standin "$root/.vrouter/bin/recorded/internet.sh"
-cp sim/internet-web.sh "$root/.vrouter/bin/internet.sh"
+cp sim/common/internet-web.sh "$root/.vrouter/bin/internet.sh"
 # shellcheck disable=SC2086 # one argument per name
 sh_prelude "$(echo "$applets" | sed 's|.*/||')" $installed >"$root/.vrouter/sh-prelude"
-# iwpriv's EEPROM commands work on the Factory partition (sim/emulated/iwpriv); its calls
+# iwpriv's EEPROM commands work on the Factory partition (sim/board/iwpriv); its calls
 # are still recorded by the stand-in, kept under /.vrouter/recorded.
 mkdir -p "$root/.vrouter/recorded"
 mv "$root/.vrouter/bin/iwpriv" "$root/.vrouter/recorded/iwpriv"
-cp sim/emulated/iwpriv "$root/.vrouter/bin/iwpriv"
-cp sim/emulated/init "$root/init"
+cp sim/board/iwpriv "$root/.vrouter/bin/iwpriv"
+cp sim/board/init "$root/init"
 chmod 755 "$root/init"
 (cd "$root" && find . | busybox cpio -o -H newc 2>/dev/null | gzip -1 >"$top/image.cpio.gz")
 echo "$stamp" >"$top/.image"

@@ -10,9 +10,9 @@ packages="build-essential cmake ninja-build pkg-config git
   e2fsprogs python3 shellcheck"
 # The router's C libraries (scripts/uclibc-ng.sh, router-libc.sh): unpacking sources.
 packages="$packages xz-utils"
-# The emulated router's board (sim/emulated-router).
+# The emulated router's board (sim/board-host/emulated-router).
 packages="$packages qemu-system-mips"
-# The emulated router's USB stick (sim/emulated/usb-stick.sh): partition table, FAT and its files.
+# The emulated router's USB stick (sim/board-host/usb-stick.sh): partition table, FAT and its files.
 packages="$packages fdisk dosfstools mtools"
 # The web front end in a real browser: Debian's Chromium, driven from node (tests/browser).
 # A node and npm of another origin (a newer node) are left as they are.

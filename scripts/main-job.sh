@@ -16,4 +16,4 @@ scripts/router-libraries.sh host
 cmake --preset default >/dev/null
 cmake --build --preset default -j2
 cmake --install "$host_build" --prefix "$host_build/stage" >/dev/null
-exec sim/boot-report --stage "$host_build/stage" "$@"
+exec sim/vrouter/boot-report --stage "$host_build/stage" "$@"

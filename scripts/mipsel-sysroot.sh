@@ -1,6 +1,6 @@
 #!/bin/sh
-# Fetches Debian's mipsel build of GoogleTest and unpacks it into build/mipsel-sysroot
-# (scripts/build-dirs.sh);
+# Fetches Debian's mipsel builds of GoogleTest and libfuse3 (for the emulated board's
+# "/dev/gpio" driver) and unpacks them into build/mipsel-sysroot (scripts/build-dirs.sh);
 # scripts/router-libraries.sh then adds the libraries the router carries (libmosquitto
 # without TLS, cJSON), built from Debian's sources. The C and C++ run
 # time comes from the cross toolchain (/usr/mipsel-linux-gnu), linked in by name, so
@@ -17,7 +17,7 @@ root=$mipsel_sysroot
 apt_dir=$mipsel_apt
 toolchain_lib=/usr/mipsel-linux-gnu/lib
 
-packages="libgtest-dev libgmock-dev"
+packages="libgtest-dev libgmock-dev libfuse3-dev libfuse3-3"
 stamp=$root/.packages
 
 if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$packages" ]; then
@@ -37,6 +37,12 @@ rm -rf "$root"
 mkdir -p "$root/lib"
 for deb in "$apt_dir"/debs/*.deb; do
 	dpkg-deb -x "$deb" "$root"
+done
+# The packages' absolute links (libfuse3.so -> /lib/...) point into the host; made
+# relative, they resolve inside the sysroot wherever it lies.
+find "$root" -type l -lname '/*' | while read -r link; do
+	up=$(dirname "${link#"$root"/}" | sed 's|[^/][^/]*|..|g')
+	ln -sfn "$up$(readlink "$link")" "$link"
 done
 # The dynamic loader and the C/C++ run time the cross compiler links against.
 for lib in "$toolchain_lib"/ld.so.1 "$toolchain_lib"/*.so.[0-9]*; do

@@ -1,8 +1,8 @@
 # shellcheck shell=sh
 # Both routers' boot reports as data: a directory of records, one per section, named by
-# ordered keys (sim/boot-report's STATE/report, the board's /.vrouter/report); a record's
+# ordered keys (sim/vrouter/boot-report's STATE/report, the board's /.vrouter/report); a record's
 # first line is the section's title, the others its text. One renderer prints both, one
-# reader takes the text apart (the system tests through sim/testlib.sh, and bench/).
+# reader takes the text apart (the system tests through sim/vrouter/testlib.sh, and bench/).
 #   report_record DIR KEY TITLE [FILE]  the record: TITLE, then FILE's lines (none when it is
 #                                       missing) or stdin's
 #   report_files ROOT   each file named on stdin: "PATH -> TARGET" or "PATH (N bytes): its

@@ -3,7 +3,7 @@
 #   standin_names FILE        the names FILE (sim/common/standins) lists, one per line
 #   sh_prelude APPLETS NAME...   /.vrouter/sh-prelude, which shlog puts before each command:
 #       BusyBox ash runs its applets before PATH, so functions send "sh" to the logging
-#       shell, "udhcpc" to sim/udhcpc-h and each stand-in NAME that APPLETS names to
+#       shell, "udhcpc" to sim/common/udhcpc-h and each stand-in NAME that APPLETS names to
 #       /.vrouter/bin.
 
 standin_names() { sed 's/#.*//' "$1" | tr -s '[:blank:]' '\n' | sed '/^$/d'; }

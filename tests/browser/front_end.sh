@@ -5,11 +5,11 @@
 # lock file by the browser_packages test). The screenshots are kept in
 # <build>/browser/screenshots. Node and the browser run without the harness's preloaded
 # shim, which is for the router's programs (a sanitizer build's would crash them).
-source "$QAVO_SOURCE_DIR/sim/testlib.sh"
+source "$QAVO_SOURCE_DIR/sim/vrouter/testlib.sh"
 modules=$QAVO_BUILD_DIR/browser/node_modules
 [ -d "$modules/puppeteer-core" ] || { echo "no puppeteer-core in $modules" >&2; exit 1; }
 vr_run --wan-provider --web --bind "$QAVO_SOURCE_DIR" --bind "$QAVO_BUILD_DIR" -- /bin/sh -c "initqavo > /dev/null; sleep 1
-env -u LD_PRELOAD NODE_PATH='$modules' SHOTS=/.vrouter/log/screenshots CHROMIUM_FLAGS='$QAVO_SOURCE_DIR/sim/chromium.flags' \
+env -u LD_PRELOAD NODE_PATH='$modules' SHOTS=/.vrouter/log/screenshots CHROMIUM_FLAGS='$QAVO_SOURCE_DIR/sim/common/chromium.flags' \
 	node --test '$QAVO_SOURCE_DIR/tests/browser/front_end.test.js'"
 cat "$VR_STDOUT"
 shots=$QAVO_BUILD_DIR/browser/screenshots

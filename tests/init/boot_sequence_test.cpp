@@ -93,6 +93,7 @@ TEST_F(BootSequence, FirewallOnlyForAStaticWanInGatewayOrIspModeAndNtpOnlyWhenOn
         Lines commands = boot();
         EXPECT_EQ(r.firewall, std::count(commands.begin(), commands.end(), "ombix_firewallconfig mtk7620 initfw &"));
         EXPECT_EQ(r.ntpStarted, std::count(commands.begin(), commands.end(), "ntp.sh &"));
+        EXPECT_EQ(1, std::count(commands.begin(), commands.end(), "echo 0 > /tmp/NTPValid"));
         EXPECT_EQ(1, std::count(commands.begin(), commands.end(), "killall -q ntp"));
         EXPECT_EQ("echo 1 > /tmp/protect_process", commands.back());
     }

@@ -145,6 +145,7 @@ TEST_F(LanCommands, RefusedLanAddressLeavesTheBridgeAsItIs)
 {
     for (auto [key, value] : {std::pair{"lan_ipaddr", "192.168.10.256"},
                               {"lan_netmask", "255.0.255.0"},
+                              {"lan_netmask", "255.255.255.0 $(reboot)"},
                               {"lan_ipaddr", "192.168.10.1;reboot"}}) {
         SCOPED_TRACE(value);
         set("lan_ipaddr", "192.168.10.1");
@@ -203,7 +204,7 @@ TEST_F(LanCommands, UnwritableConfigurationRestartsTheServerOnTheOldFile)
     EXPECT_EQ(commands.end(), std::find(commands.begin(), commands.end(), "udhcpd /etc/udhcpd.conf"));
 }
 
-TEST_F(LanCommands, EveryValidHostNameGetsItsHostsEntry)
+TEST_F(LanCommands, EveryValidHostNameIsSetAndGetsItsHostsEntry)
 {
     for (size_t length : {45u, 46u, 63u, 64u}) {
         const std::string name = "h" + std::string(length - 1, 'x');
@@ -213,6 +214,7 @@ TEST_F(LanCommands, EveryValidHostNameGetsItsHostsEntry)
         recorder_.clear();
         Lines commands = initLan(kMtk7620);
         const std::string hosts = "echo \"192.168.100.100 " + name + ".co " + name + "\" >> /etc/hosts";
+        EXPECT_NE(commands.end(), std::find(commands.begin(), commands.end(), "hostname " + name)) << length;
         EXPECT_NE(commands.end(), std::find(commands.begin(), commands.end(), hosts)) << length;
     }
 }

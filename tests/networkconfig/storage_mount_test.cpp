@@ -65,6 +65,11 @@ TEST_F(NetworkDoMount, MountsWhatIsNotMountedThenSignals)
          {"automount.sh sdb1 nosig", "automount.sh sdb2 nosig", "killall -SIGTTIN qavo_sub"},
          3},
         {"all mounted", "sda sda1", "media /media/sda1 tmpfs rw 0 0\n", {"killall -SIGTTIN qavo_sub"}, 1},
+        {"too long to keep, hostile",
+         "sdc1xxxxxxxxxxxxxxxxxxxxxxx sdc1$(reboot)",
+         "",
+         {"automount.sh 'sdc1$(reboot)' nosig", "killall -SIGTTIN qavo_sub"},
+         1},
     };
     std::string mounts;
     recorder_.answer("cat /proc/mounts | grep media", [&mounts](const std::string &) { return mounts; });

@@ -1,15 +1,15 @@
 #!/bin/bash
 # The main job: boot-report boots the virtual router on the factory defaults and shows
 # what the router did, ending with one web request answered through the real broker.
-source "$QAVO_SOURCE_DIR/sim/testlib.sh"
+source "$QAVO_SOURCE_DIR/sim/vrouter/testlib.sh"
 
-report=$("$QAVO_SOURCE_DIR/sim/boot-report" --stage "$QAVO_STAGE_DIR" --state "$vr_runs/report" --wait 30 2>&1)
+report=$("$QAVO_SOURCE_DIR/sim/vrouter/boot-report" --stage "$QAVO_STAGE_DIR" --state "$vr_runs/report" --wait 30 2>&1)
 expect_eq "report status" 0 "$?"
 expect_eq "first line" "Virtual router boot: initqavo exit status 0" \
 	"$(head -n 1 <<<"$report" | sed 's/, [0-9.]* s in all.*//')"
 
 # The report shows the commands the boot really ran, in order (the boot sequence itself
-# is checked command by command in boot_gateway_static).
+# is checked command by command by its unit test, tests/init).
 VR_STATE=$vr_runs/report
 initqavo_lines=$(awk '/^initqavo \(/ { on = 1; next } /^[^ ]/ { on = 0 } on' <<<"$report" | sed 's/^ *+[0-9.]* *\[[0-9]*\] //')
 expect_lines "boot commands in the report" "$initqavo_lines" < <(sh_commands initqavo)
@@ -38,7 +38,7 @@ grep -qE '^== Processes left running when the boot settled \([0-9.]+ s after' <<
 # A user's own settings: the PPPoE bring-up's commands and file; a setting the store
 # refuses is named before the boot.
 printf 'wan_pppoe_user_mm=me@isp\n# comment\n=no-key\n' > "$vr_runs/settings"
-report=$("$QAVO_SOURCE_DIR/sim/boot-report" --stage "$QAVO_STAGE_DIR" --state "$vr_runs/pppoe" --wait 30 \
+report=$("$QAVO_SOURCE_DIR/sim/vrouter/boot-report" --stage "$QAVO_STAGE_DIR" --state "$vr_runs/pppoe" --wait 30 \
 	--set wanConnectionMode=PPPOE --set 'wan_pppoe_pass=two words' --settings "$vr_runs/settings" 2>&1)
 expect_lines "refusals before the boot" "$(sed -n '1,2p' <<<"$report")" <<'LINES'
 Settings left out of the boot:

@@ -4,7 +4,7 @@
 # "(none)" for a record without lines, an empty file left out; a section keeps its own blank
 # lines but not the separator before the next heading, and ends at the board's end marker.
 # Needs no root.
-source "$QAVO_SOURCE_DIR/sim/testlib.sh"
+source "$QAVO_SOURCE_DIR/sim/vrouter/testlib.sh"
 dir=$vr_runs/records
 mkdir -p "$dir" "$vr_runs/bin"
 report_record "$dir" 20 Empty "$dir/missing"

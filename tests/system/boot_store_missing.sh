@@ -1,7 +1,7 @@
 #!/bin/bash
 # The store's daemon never starts: 25 attempts (about 25 s), the give-up
 # line, exit status 255, and nothing of the boot sequence is run.
-source "$QAVO_SOURCE_DIR/sim/testlib.sh"
+source "$QAVO_SOURCE_DIR/sim/vrouter/testlib.sh"
 
 vr_run --no-nvram-daemon -- initqavo
 expect_eq "exit status" 255 "$VR_STATUS"

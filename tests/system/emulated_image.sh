@@ -6,8 +6,8 @@
 # programs, /init, the logging shell, the PPPoE plugin and the L2TP and PPTP daemons
 # are where the board runs them; the kernel's module list names the modules the board
 # loads. Needs the router build (build/mipsel); skipped without it.
-source "$QAVO_SOURCE_DIR/sim/testlib.sh"
-source "$QAVO_SOURCE_DIR/sim/emulated/testlib.sh"
+source "$QAVO_SOURCE_DIR/sim/vrouter/testlib.sh"
+source "$QAVO_SOURCE_DIR/sim/board-host/testlib.sh"
 emulated_build_image
 top=$emulated_top
 image=$vr_runs/image

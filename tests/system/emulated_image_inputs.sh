@@ -4,7 +4,7 @@
 # the headers those sources include) is edited in turn in a copy of the tree, and the
 # script's input hash must change, however the script is called. Boots nothing, needs
 # no root and no router build.
-source "$QAVO_SOURCE_DIR/sim/testlib.sh"
+source "$QAVO_SOURCE_DIR/sim/vrouter/testlib.sh"
 tree=$vr_runs/tree
 script=scripts/emulated-router.sh
 

@@ -1,7 +1,7 @@
 #!/bin/bash
 # Power cuts on the emulated board's NOR flash, for each file system named (jffs2, ubifs):
 # QAVO_POWER_CUTS cuts (default 12) on one flash image, each a boot that runs the writers
-# of sim/emulated/power-cut.sh (the store's nvram_set with its commit, a generated file
+# of sim/board/power-cut.sh (the store's nvram_set with its commit, a generated file
 # through AtomicFile, and the control: a naive "echo > file" writer) and a SIGKILL of the
 # emulator after a random delay; the next boot on the same flash shows what the cut
 # left. Checked after each cut: the store's value and the generated file are each whole
@@ -11,8 +11,8 @@
 # each boot (one that could not start would leave its file untested), and the control
 # must show damage in the run, or the harness could no longer see any. Prints the counts
 # per file system. Needs the router build (build/mipsel); skipped without it.
-source "$QAVO_SOURCE_DIR/sim/testlib.sh"
-source "$QAVO_SOURCE_DIR/sim/emulated/testlib.sh"
+source "$QAVO_SOURCE_DIR/sim/vrouter/testlib.sh"
+source "$QAVO_SOURCE_DIR/sim/board-host/testlib.sh"
 emulated_need_image
 cuts=${QAVO_POWER_CUTS:-12}
 atomic=/flash/files/atomic.conf
@@ -65,7 +65,7 @@ power_cut_series() {
 	mkdir -p "$dir"
 	for ((k = 0; k <= cuts; k++)); do
 		ms=$((200 + RANDOM % 2400))
-		if ! "$QAVO_SOURCE_DIR/sim/emulated-router" --scenario "flash-$fs" --out "$dir/boot$k" --flash "$dir/flash.bin" \
+		if ! "$QAVO_SOURCE_DIR/sim/board-host/emulated-router" --scenario "flash-$fs" --out "$dir/boot$k" --flash "$dir/flash.bin" \
 			--power-cut "$((ms / 1000)).$(printf %03d $((ms % 1000)))" >"$dir/boot$k.out" 2>&1; then
 			cat "$dir/boot$k.out" >&2
 			vr_fail "$fs boot $k: the writers did not run"

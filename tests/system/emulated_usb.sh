@@ -1,6 +1,6 @@
 #!/bin/bash
 # The router build on the emulated MIPS board with a USB stick plugged in (scenario
-# "usb-stick": the factory defaults and a stick of sim/emulated/usb-stick.sh, a FAT and
+# "usb-stick": the factory defaults and a stick of sim/board-host/usb-stick.sh, a FAT and
 # an ext4 partition on QEMU's USB storage behind an EHCI controller). Checked on the
 # kernel's own tables: sda1 and sda2 in /proc/partitions; the boot's "doMount" had the
 # board's automount.sh mount both on /media/sda1 (vfat) and /media/sda2 (ext4) and the
@@ -8,10 +8,10 @@
 # /tmp/UsbFlag and /var/usbinfo, whose records are recomputed here from the kernel's
 # statfs figures of each mount; the whole command sequence of "doMount" ran; the WAN
 # still came up. Needs the router build (build/mipsel); skipped without it.
-source "$QAVO_SOURCE_DIR/sim/testlib.sh"
-source "$QAVO_SOURCE_DIR/sim/emulated/testlib.sh"
+source "$QAVO_SOURCE_DIR/sim/vrouter/testlib.sh"
+source "$QAVO_SOURCE_DIR/sim/board-host/testlib.sh"
 emulated_need_image
-report=$("$QAVO_SOURCE_DIR/sim/emulated-router" --scenario usb-stick --out "$vr_runs/usb-stick" 2>&1)
+report=$("$QAVO_SOURCE_DIR/sim/board-host/emulated-router" --scenario usb-stick --out "$vr_runs/usb-stick" 2>&1)
 expect_eq "board printed its whole report" 0 "$?"
 usb=$(report_section "$report" 'USB stick'; report_section "$report" 'USB tool')
 usb_field() { report_field "$usb" " *$1"; }

@@ -1,6 +1,6 @@
 #!/bin/bash
 # emulated_wan.sh SCENARIO: the router build on the emulated MIPS board, booted with a
-# WAN scenario of sim/emulated/scenarios: "dhcp" (the factory defaults on a unit with
+# WAN scenario of sim/board-host/scenarios: "dhcp" (the factory defaults on a unit with
 # factory data), "dhcp-blank-factory" (blank factory data), "static" (a unit without
 # any), "pppoe", "pppoe-wrong-password",
 # "pppoe-password-characters" (blanks, quotes, a backslash and "#": it must dial), "l2tp"
@@ -16,11 +16,11 @@
 # repaired MAC. Every boot's system LED request reaches the board's "/dev/gpio" (a CUSE
 # driver) and none fails; "dhcp" also checks the driver's log of it and its refusals.
 # Needs the router build (build/mipsel); skipped without it.
-source "$QAVO_SOURCE_DIR/sim/testlib.sh"
+source "$QAVO_SOURCE_DIR/sim/vrouter/testlib.sh"
 scenario=$1
-source "$QAVO_SOURCE_DIR/sim/emulated/testlib.sh"
+source "$QAVO_SOURCE_DIR/sim/board-host/testlib.sh"
 emulated_need_image
-report=$("$QAVO_SOURCE_DIR/sim/emulated-router" --scenario "$scenario" --out "$vr_runs/$scenario" 2>&1)
+report=$("$QAVO_SOURCE_DIR/sim/board-host/emulated-router" --scenario "$scenario" --out "$vr_runs/$scenario" 2>&1)
 expect_eq "board printed its whole report" 0 "$?"
 section() { report_section "$report" "$1"; }
 field() { report_field "$report" "$1"; }

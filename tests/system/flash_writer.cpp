@@ -2,7 +2,7 @@
 // test (tests/system/emulated_power_cut.sh). Rewrites FILE through AtomicFile, generation
 // after generation ("PREFIX-1", "PREFIX-2", ...), and prints "committed FILE GENERATION"
 // once commit() of that generation returned true. A generation's text is the one
-// sim/emulated/power-cut.sh's naive writer writes: "generation G", the lines
+// sim/board/power-cut.sh's naive writer writes: "generation G", the lines
 // "line I of generation G" for I 0 to 39, then "end G".
 #include <cstdio>
 

@@ -4,7 +4,7 @@
 # veth whose name has the kernel's longest length),
 # a neighbour and a default route made by --setup, resolver files, and /proc/mtd with a
 # Factory partition from fixtures.
-source "$QAVO_SOURCE_DIR/sim/testlib.sh"
+source "$QAVO_SOURCE_DIR/sim/vrouter/testlib.sh"
 
 probe=$QAVO_BUILD_DIR/tests/lib/lib_router_kernel_test
 fixtures=$(mktemp -d "$vr_runs/fixtures.XXXX")

@@ -1,10 +1,10 @@
 #!/bin/bash
-# The LED section of both boot reports (sim/led-requests.awk), under the host's awk and
+# The LED section of both boot reports (sim/common/led-requests.awk), under the host's awk and
 # under BusyBox's (the emulated board's): requests named after the "Led_*" settings and
 # the router's patterns, other records of the GPIO log skipped, and the requests still
 # listed when there is no store file. Needs no root.
-source "$QAVO_SOURCE_DIR/sim/testlib.sh"
-script=$QAVO_SOURCE_DIR/sim/led-requests.awk
+source "$QAVO_SOURCE_DIR/sim/vrouter/testlib.sh"
+script=$QAVO_SOURCE_DIR/sim/common/led-requests.awk
 dir=$vr_runs/led
 mkdir -p "$dir"
 printf '%s\n' '# LEDs' Led_sys=9 Led_sys_red=10 Led_usb=13 Led_wps=12 lan_ipaddr=9 >"$dir/store"

@@ -8,7 +8,7 @@
 # floods the module's request or reply topic, no request takes another client's reply
 # (they are refused instead); suffixes that are not UTF-8 are refused at once; the shipped
 # broker configuration drops retained and oversized messages.
-source "$QAVO_SOURCE_DIR/sim/testlib.sh"
+source "$QAVO_SOURCE_DIR/sim/vrouter/testlib.sh"
 driver=$QAVO_BUILD_DIR/tests/system/messaging_broker_test
 
 vr_run --bind "$QAVO_BUILD_DIR" -- bash -c '

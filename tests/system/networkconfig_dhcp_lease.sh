@@ -3,7 +3,7 @@
 # "initlan" writes /etc/udhcpd.conf and starts the real BusyBox udhcpd on br0; a real
 # udhcpc in a peer network namespace, linked into the bridge by a veth pair, gets the
 # static lease of its MAC address, and a client with another MAC one from the range.
-source "$QAVO_SOURCE_DIR/sim/testlib.sh"
+source "$QAVO_SOURCE_DIR/sim/vrouter/testlib.sh"
 
 # Runs inside the router after "initlan": one client per MAC, each in its own network
 # namespace, printing "<mac> <event> <address>" for the lease it is bound to.

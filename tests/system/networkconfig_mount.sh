@@ -1,10 +1,9 @@
 #!/bin/bash
-# shellcheck disable=SC2016 # router code and hostile partition names are single-quoted on purpose
-# "doMount" with /proc/partitions fixtures and real mounts: the mount list's substring
-# match, names too long for the buffer skipped, a hostile name quoted, and an unreadable
-# partition list or mount list (no disk and every candidate mounted are the dry-run unit
-# test's).
-source "$QAVO_SOURCE_DIR/sim/testlib.sh"
+# shellcheck disable=SC2016 # the single-quoted code runs in the virtual router's shell
+# "doMount" with /proc/partitions fixtures: a partition list that cannot be read or is not
+# there, and a mount list whose pipe cannot be opened (which partitions are mounted, long
+# and hostile names are the dry-run unit test's).
+source "$QAVO_SOURCE_DIR/sim/vrouter/testlib.sh"
 
 fixtures=$(mktemp -d "$vr_runs/fixtures.XXXX")
 partitions() { # partitions DIR NAME... : a /proc/partitions fixture listing the names
@@ -20,38 +19,6 @@ partitions() { # partitions DIR NAME... : a /proc/partitions fixture listing the
 		done
 	} > "$dir/partitions"
 }
-
-# sda1 counts as mounted under /media/sda10; sdb1 and sdb2 are not mounted: two
-# mount commands, then one signal.
-partitions "$fixtures/two" sda sda1 sdb sdb1 sdb2 sda0
-vr_run --proc-fixture "$fixtures/two" --setup 'mkdir -p /media/sda10 && mount -t tmpfs media /media/sda10' \
-	-- ombix_networkconfig mtk7620 doMount
-expect_log_lines ombix_networkconfig <<'LINES'
-cat /proc/mounts | grep media
-cat /proc/mounts | grep media
-automount.sh sdb1 nosig
-cat /proc/mounts | grep media
-automount.sh sdb2 nosig
-killall -SIGTTIN qavo_sub
-LINES
-expect_lines "mount script calls" "$(standin_calls automount.sh)" <<'LINES'
-automount.sh sdb1 nosig
-automount.sh sdb2 nosig
-LINES
-
-# A name longer than 14 characters is skipped with a message; a hostile name that fits
-# reaches the mount script as one quoted word and runs nothing.
-partitions "$fixtures/odd" sdc1xxxxxxxxxxxxxxxxxxxxxxx 'sdc1$(reboot)'
-vr_run --proc-fixture "$fixtures/odd" -- ombix_networkconfig mtk7620 doMount
-expect_log_lines ombix_networkconfig <<'LINES'
-cat /proc/mounts | grep media
-automount.sh 'sdc1$(reboot)' nosig
-killall -SIGTTIN qavo_sub
-LINES
-expect_lines "hostile name: stand-ins" "$(standin_calls)" <<'LINES'
-automount.sh sdc1$(reboot) nosig
-LINES
-grep -q 'sdc1xxxxxxxxxx.*skipped' "$VR_STDERR" || vr_fail "no message for the long name"
 
 # A partition list that cannot be read: nothing mounted, the tool ends normally.
 mkdir -p "$fixtures/unreadable/partitions"
@@ -70,9 +37,10 @@ grep -q '/proc/partitions' "$VR_STDERR" || vr_fail "no message for the missing p
 # The mount list's pipe cannot be opened (no descriptors left): nothing is mounted,
 # the candidate still brings the signal, the tool ends normally.
 # Descriptors above 2 are closed first, so the partition list takes the last one.
+partitions "$fixtures/disks" sda sda1 sdb sdb1 sdb2 sda0
 no_spare_fds='for fd in /proc/$$/fd/*; do fd=${fd##*/}; [ "$fd" -gt 2 ] && eval "exec $fd>&-"; done
 	ulimit -n 4; exec ombix_networkconfig mtk7620 doMount'
-vr_run --proc-fixture "$fixtures/two" -- /bin/bash -c "$no_spare_fds"
+vr_run --proc-fixture "$fixtures/disks" -- /bin/bash -c "$no_spare_fds"
 expect_eq "no pipe: status" 1 "$VR_STATUS"
 expect_log_lines ombix_networkconfig <<'LINES'
 killall -SIGTTIN qavo_sub

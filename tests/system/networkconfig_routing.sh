@@ -3,7 +3,7 @@
 # "routinginit": stored rules really in the kernel table, a second run deleting and
 # re-adding them without error, and hostile rule fields run by the real shell (the other
 # modes, no rules and a table that does not parse are the dry-run unit test's).
-source "$QAVO_SOURCE_DIR/sim/testlib.sh"
+source "$QAVO_SOURCE_DIR/sim/vrouter/testlib.sh"
 
 rules='10.1.0.0,255.255.0.0,192.168.10.254,LAN,br0,0,a;10.9.8.7,255.255.255.255,,WAN,eth2.2,0,b;'
 rules+='10.2.0.0,255.255.0.0,0.0.0.0,LAN,br0,0;10.3.0.0,255.255.0.0,10.0.2.1,wan,eth2.2,0,c'

@@ -2,8 +2,10 @@
 # shellcheck disable=SC2016 # the single-quoted code runs in the virtual router's shell
 # "initwan" against a provider behind eth2.2 (BusyBox udhcpd in a peer network
 # namespace): DHCP leases with the stored host name in every DHCP variant, a static
-# WAN that reaches the provider, the PPP files read by the real xl2tpd.
-source "$QAVO_SOURCE_DIR/sim/testlib.sh"
+# WAN that reaches the provider, the file read by the real xl2tpd. (The commands and
+# files of each mode are the dry-run unit tests'; pppd reads its files on the emulated
+# board.)
+source "$QAVO_SOURCE_DIR/sim/vrouter/testlib.sh"
 
 # The lease takes a moment after initwan has returned: wait for the address.
 wait_lease='for i in $(seq 50); do /bin/ip -4 addr show dev eth2.2 | grep -q "inet 10.0.2.1[01][0-9]/24" && break; sleep 0.1; done'
@@ -24,8 +26,6 @@ vr_run "${common[@]}" --set wanConnectionMode=DHCP --set wan_dhcp_hn=wanhost --s
 	-- /bin/sh -c "ombix_networkconfig mtk7620 initwan > /tmp/initwan.out; $wait_lease"
 expect_eq "DHCP: exit status" 0 "$VR_STATUS"
 lease_checks DHCP wanhost
-grep -q "udhcpc -i eth2.2 -h wanhost -s /sbin/udhcpc.sh -p /var/run/udhcpc.pid -S &" "$VR_STATE/log/sh.log" ||
-	vr_fail "DHCP: client command"
 
 # The DHCP variants of L2TP and PPTP get their lease the same way (no host name sent).
 for mode in L2TP PPTP; do
@@ -37,8 +37,8 @@ for mode in L2TP PPTP; do
 	lease_checks "$mode" ""
 done
 
-# Static: address, netmask, MTU, default route, both resolver files, the provider
-# answers a ping, and the subscriber hears the SIGTSTP.
+# Static: address, netmask, MTU, default route, the provider answers a ping, and the
+# subscriber hears the SIGTSTP.
 vr_run "${common[@]}" --set wanConnectionMode=STATIC --set wan_ipaddr=10.0.2.20 \
 	--set wan_netmask=255.255.255.0 --set wan_static_mtu=1400 --set wan_gateway=10.0.2.2 \
 	--set wan_primary_dns=10.0.2.2 --set wan_secondary_dns=10.0.2.3 \
@@ -55,8 +55,6 @@ wan=$(cat "$VR_STATE/log/wan")
 [[ $wan == *"default route: default via 10.0.2.2 dev eth2.2"* ]] || vr_fail "static route: $wan"
 expect_file /tmp/mtu $'mtu 1400\n'
 expect_file /tmp/ping $'reachable\n'
-expect_file /etc/resolv.conf $'nameserver 10.0.2.2\nnameserver 10.0.2.3\n'
-expect_file /etc/resolv.conf1 $'nameserver 10.0.2.2\nnameserver 10.0.2.3\n'
 grep -q "SIGTSTP: the static WAN is up" "$VR_STATE/tmp/qavo_sub.log" || vr_fail "qavo_sub did not report the SIGTSTP"
 
 # L2TP, static: the real xl2tpd reads the generated file without complaint.
@@ -69,22 +67,11 @@ timeout 2 /usr/sbin/xl2tpd -D -c /etc_ro/xl2tpd.conf -p /tmp/xl2tpd.pid -C /var/
 exit 0'
 expect_eq "L2TP: exit status" 0 "$VR_STATUS"
 expect_file /etc_ro/xl2tpd.conf $'[lac l2tp]\nname = a user#1\nlns = 10.0.2.2\npppoptfile = /etc_ro/ppp/options.xl2ptd\nautodial = yes\n'
-grep -q "xl2tpd -c /etc_ro/xl2tpd.conf &" "$VR_STATE/log/sh.log" || vr_fail "L2TP: xl2tpd not started"
 grep -q "started" "$VR_STATE/tmp/xl2tpd.out" || vr_fail "L2TP: xl2tpd did not start: $(cat "$VR_STATE/tmp/xl2tpd.out")"
 if grep -qiE "error|unknown|not a valid|can't|cannot" "$VR_STATE/tmp/xl2tpd.out"; then
 	vr_fail "L2TP: xl2tpd complained"
 	cat "$VR_STATE/tmp/xl2tpd.out" >&2
 fi
-
-# PPPoE: the options file, then pppd (a stand-in here: this kernel has no PPP).
-vr_run "${common[@]}" --set wanConnectionMode=PPPOE --set wan_pppoe_opmode=KeepAlive \
-	--set 'wan_pppoe_user_mm=me@isp' --set 'wan_pppoe_pass=a "quoted" pass' --set wan_pppoe_mtu=1492 \
-	-- /bin/sh -c 'ombix_networkconfig mtk7620 initwan > /tmp/initwan.out'
-expect_eq "PPPoE: exit status (the handler's 1)" 1 "$VR_STATUS"
-expect_lines "PPPoE: pppd started" "$(standin_calls pppd)" <<'LINES'
-pppd file /etc/options.pppoe
-LINES
-grep -qx 'password "a \\"quoted\\" pass"' "$VR_STATE/etc/options.pppoe" || vr_fail "PPPoE: password line"
 
 [ "$vr_failures" = 0 ] || vr_show_run
 finish

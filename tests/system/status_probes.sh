@@ -3,7 +3,7 @@
 # and "iwconfig" are stand-ins with canned replies per call, the addresses the probes
 # look for are real addresses on real interfaces (veth pairs named like the PPP and 3G
 # interfaces), and the LED records come from the router's GPIO shim.
-source "$QAVO_SOURCE_DIR/sim/testlib.sh"
+source "$QAVO_SOURCE_DIR/sim/vrouter/testlib.sh"
 
 probe=$QAVO_BUILD_DIR/tests/lib/lib_router_status_test
 canned=$(mktemp -d "$vr_runs/canned.XXXX")

@@ -4,11 +4,11 @@
 # the partition list, /var/usbinfo against sizes computed here from statvfs, the card
 # script, the LED and printer commands, doMount's mount requests and a hostile name.
 # Command sequences and refusals in detail are the unit tests' (tests/usbconfig).
-source "$QAVO_SOURCE_DIR/sim/testlib.sh"
+source "$QAVO_SOURCE_DIR/sim/vrouter/testlib.sh"
 
 # The helpers go in as text: the source tree is not visible inside the router.
 media="set -e
-$(cat "$QAVO_SOURCE_DIR/sim/usb-media.sh")"
+$(cat "$QAVO_SOURCE_DIR/sim/vrouter/usb-media.sh")"
 fixtures=$(mktemp -d "$vr_runs/fixtures.XXXX")
 mkdir -p "$fixtures/dev" && : > "$fixtures/dev/lp0"
 
@@ -61,19 +61,6 @@ storage.sh admin
 storage.sh ftp
 killall p910nd
 p910nd -b -f /dev/lp0
-LINES
-
-# Nothing mounted, printer attached: the storage LED goes dark, then printled lights it;
-# the old info file stays.
-vr_run --dev-fixture "$fixtures/dev" --setup "printf 'sda1?1.00 MB?< 1M?1.00 MB?0.0%%?#' > /var/usbinfo" \
-	-- ombix_usbconfig mtk7620 init
-expect_file /tmp/UsbFlag $'0\n'
-expect_file /var/usbinfo 'sda1?1.00 MB?< 1M?1.00 MB?0.0%?#'
-expect_lines "nothing mounted: stand-ins" "$(standin_calls)" <<'LINES'
-gpio l 13 1 0 0 0 0
-storage.sh admin
-storage.sh ftp
-gpio l 13 4000 0 1 0 0
 LINES
 
 # doMount: sda1 is mounted; the others are mounted by request, the hostile name quoted,

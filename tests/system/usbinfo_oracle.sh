@@ -4,7 +4,7 @@
 # magics) and the free blocks elsewhere, sizes below 1 MiB are "< 1M", a GB size is
 # rounded in single precision (19.585... GiB shows as 19.58), an empty file system is
 # 0.0% used. Needs no root.
-source "$QAVO_SOURCE_DIR/sim/testlib.sh"
+source "$QAVO_SOURCE_DIR/sim/vrouter/testlib.sh"
 usbinfo_oracle "$(cat <<'END'
 /media/sda1: type=4d44 bsize=4096 blocks=4096 bfree=1024 bavail=1000
 /media/sd e'1: type=ef53 bsize=1024 blocks=2048 bfree=1024 bavail=512

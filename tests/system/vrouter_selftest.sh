@@ -2,7 +2,7 @@
 # shellcheck disable=SC2016 # the single-quoted code runs in the virtual router's shell
 # The virtual router itself: logging shell, stand-ins, network, /proc modes,
 # exit status, leftovers, and that nothing reaches the host.
-source "$QAVO_SOURCE_DIR/sim/testlib.sh"
+source "$QAVO_SOURCE_DIR/sim/vrouter/testlib.sh"
 
 fixtures=$(mktemp -d "$vr_runs/fixtures.XXXX")
 

@@ -1,5 +1,5 @@
-# shellcheck shell=bash disable=SC2154 # vr_runs and vr_fail come from sim/testlib.sh, sourced first
-# Sourced by the emulated router's tests after sim/testlib.sh. Without the router build
+# shellcheck shell=bash disable=SC2154 # vr_runs and vr_fail come from sim/vrouter/testlib.sh, sourced first
+# Sourced by the emulated router's tests after sim/vrouter/testlib.sh. Without the router build
 # (build/mipsel, or QAVO_FIRMWARE_BUILD, which scripts/emulated-router.sh packs) the test is skipped (status 77,
 # the tests' SKIP_RETURN_CODE).
 #   emulated_build_image   builds the image or finds it up to date (the image test)

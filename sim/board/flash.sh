@@ -1,6 +1,6 @@
 # shellcheck shell=sh
-# Sourced by the emulated board's /init: the board's NOR flash (sim/emulated/flash_map.c)
-# when the scenario has a line "flash FS", FS jffs2 or ubifs (sim/emulated-router).
+# Sourced by the emulated board's /init: the board's NOR flash (sim/board/flash_map.c)
+# when the scenario has a line "flash FS", FS jffs2 or ubifs (sim/board-host/emulated-router).
 #   flash_load   the map and the flash's partitions, after the Factory partition so that
 #                its number stays the one the boot expects; then "User FS" in FS on /flash
 #                (JFFS2 formats an erased partition itself; UBI gets a volume "userfs"

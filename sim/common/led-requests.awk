@@ -1,11 +1,11 @@
 # led-requests.awk: the LED requests of a GPIO log as report lines, for the boot reports
-# of the virtual router (sim/boot-report) and of the emulated one (sim/emulated/init).
+# of the virtual router (sim/vrouter/boot-report) and of the emulated one (sim/board/init).
 #
 #   awk -v t0=SECONDS -f led-requests.awk STORE GPIO_LOG
 # STORE is a settings file ("KEY=VALUE" lines; /dev/null when there is none): the
 # "Led_*" settings name the lines. GPIO_LOG has the lines "<time> <pid> <program> ioctl
-# 0x41 <gpio> <on> <off> <blinks> <rests> <repeats>" (sim/gpio_shim.c,
-# sim/emulated/gpio_cuse.c); other lines of it are skipped. Each request becomes
+# 0x41 <gpio> <on> <off> <blinks> <rests> <repeats>" (sim/vrouter/gpio_shim.c,
+# sim/board/gpio_cuse.c); other lines of it are skipped. Each request becomes
 #   "  <time - t0>  <LED>: line <gpio>, <pattern> (<program>)"
 # with the LED named after the setting that holds its line ("LED" when none does) and the
 # pattern named when it is one of the router's ("on 5 off 5 blinks ..." otherwise).

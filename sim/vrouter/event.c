@@ -1,7 +1,7 @@
 /* Marks an event of a run in VROUTER_LOG_DIR/events.log:
  * "<monotonic time> <arguments, escaped>", on the same clock as sh.log and
  * standin.log so reports can show offsets from the start of the boot. */
-#include "logline.h"
+#include "../common/logline.h"
 
 int main(int argc, char **argv)
 {

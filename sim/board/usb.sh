@@ -1,10 +1,10 @@
 # The emulated board's USB stick, sourced by /init. The host side
-# (sim/emulated-router) attaches the stick to an EHCI controller and leaves
+# (sim/board-host/emulated-router) attaches the stick to an EHCI controller and leaves
 # /scenario/usb-stick when the scenario has one; without it nothing here loads or waits.
 #   usb_stick_load    the controller, USB storage and file system modules
 #   usb_stick_wait    waits, bounded, for sda1 and sda2 in /proc/partitions
 #   usb_stick_report KEY  the report's records KEY-1 "USB stick" and KEY-2, the USB tool's
-#                     (sim/usb-report), in /init's report directory ($report)
+#                     (sim/common/usb-report), in /init's report directory ($report)
 # They use /init's log directory ($log) and its event marker (mark).
 # shellcheck shell=sh disable=SC2154
 

@@ -4,19 +4,19 @@
 # which hands out 10.0.2.100-110 with itself as router and name server. Also the
 # router's /sbin/udhcpc.sh, and a snapshot of the WAN side after the run.
 
-# shellcheck source=sim/common/provider-dhcp.sh
-source "$(dirname "${BASH_SOURCE[0]}")/common/provider-dhcp.sh"
+# shellcheck source=sim/provider/provider-dhcp.sh
+source "$(dirname "${BASH_SOURCE[0]}")/provider-dhcp.sh"
 wan_provider_dir=""
 
 # Before the switch of root: /sbin (= /usr/sbin) gets udhcpc.sh through a read-only
 # overlay, so the host's /usr is untouched; udhcpc takes the router's "-h NAME".
 wan_provider_prepare_root() {
 	local extra=$state/.run/sbin-extra sim
-	sim=$(dirname "${BASH_SOURCE[0]}")
+	sim=$(dirname "$(dirname "${BASH_SOURCE[0]}")")
 	mkdir -p "$extra"
-	cp "$sim/udhcpc.sh" "$extra/udhcpc.sh"
+	cp "$sim/common/udhcpc.sh" "$extra/udhcpc.sh"
 	mount -t overlay vrouter-sbin -o "lowerdir=$extra:/usr/sbin" "$root/usr/sbin"
-	cp "$sim/udhcpc-h" "$root$inner/bin/udhcpc"
+	cp "$sim/common/udhcpc-h" "$root$inner/bin/udhcpc"
 }
 
 # After the switch of root (ip netns needs the router's own /run).

@@ -12,7 +12,7 @@
 #define _GNU_SOURCE
 /* Both open and open64 are defined below: neither may be renamed to the other. */
 #undef _FILE_OFFSET_BITS
-#include "logline.h"
+#include "../common/logline.h"
 
 #include <dlfcn.h>
 #include <errno.h>

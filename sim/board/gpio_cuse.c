@@ -12,7 +12,7 @@
  *   - a record for a line above 72 or with a timing value above 4000 with EINVAL;
  *   - a record the kernel cannot read (a bad address) with the kernel's EFAULT.
  * Each accepted record, each open and each close is logged like the virtual router's
- * shim (sim/gpio_shim.c) logs them, to VROUTER_LOG_DIR/gpio.log:
+ * shim (sim/vrouter/gpio_shim.c) logs them, to VROUTER_LOG_DIR/gpio.log:
  *   <time> <pid> <program> open /dev/gpio
  *   <time> <pid> <program> ioctl 0x41 <gpio> <on> <off> <blinks> <rests> <repeats>
  *   <time> <pid> <program> close
@@ -22,7 +22,7 @@
  * Without -f it returns once the device is set up and serves it in the background. */
 #define FUSE_USE_VERSION 31
 #define _GNU_SOURCE
-#include "../logline.h"
+#include "../common/logline.h"
 
 #include <cuse_lowlevel.h>
 #include <errno.h>

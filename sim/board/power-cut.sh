@@ -1,5 +1,5 @@
 # shellcheck shell=sh
-# Sourced by the emulated board's /init when the run cuts the power (sim/emulated-router
+# Sourced by the emulated board's /init when the run cuts the power (sim/board-host/emulated-router
 # --power-cut, with a "flash FS" scenario): instead of the router's boot, what the last
 # cut left on the flash, then the writers until the host kills the emulator.
 #   power_cut_run  prints, after "=== flash after the cut ===":

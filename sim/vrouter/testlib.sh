@@ -27,10 +27,10 @@
 
 set -uo pipefail
 
-: "${QAVO_SOURCE_DIR:=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}"
+: "${QAVO_SOURCE_DIR:=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}"
 : "${QAVO_BUILD_DIR:=$QAVO_SOURCE_DIR/build/default}"
 : "${QAVO_STAGE_DIR:=$QAVO_BUILD_DIR/stage}"
-VROUTER=$QAVO_SOURCE_DIR/sim/vrouter
+VROUTER=$QAVO_SOURCE_DIR/sim/vrouter/vrouter
 
 vr_failures=0
 vr_runs=$(mktemp -d /tmp/vrouter-test.XXXXXX)

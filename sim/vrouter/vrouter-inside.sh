@@ -6,19 +6,21 @@
 set -euo pipefail
 # shellcheck source=/dev/null # written by vrouter for this run
 source "$1"
-# shellcheck source=sim/wan-provider.sh
-source "$(dirname "${BASH_SOURCE[0]}")/wan-provider.sh"
+# shellcheck source=sim/provider/wan-provider.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../provider/wan-provider.sh"
 # shellcheck source=sim/common/standins.sh
-source "$(dirname "${BASH_SOURCE[0]}")/common/standins.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../common/standins.sh"
 # shellcheck source=sim/common/interfaces.sh
-source "$(dirname "${BASH_SOURCE[0]}")/common/interfaces.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../common/interfaces.sh"
 # shellcheck source=sim/common/settle.sh
-source "$(dirname "${BASH_SOURCE[0]}")/common/settle.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../common/settle.sh"
+# shellcheck source=sim/common/setting.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../common/setting.sh"
 
 say() { [ "$verbose" = 0 ] || echo "vrouter: $*" >&2; }
 die() { echo "vrouter: $*" >&2; exit 125; }
 
-mapfile -t standins < <(standin_names "$(dirname "${BASH_SOURCE[0]}")/common/standins")
+mapfile -t standins < <(standin_names "$(dirname "${BASH_SOURCE[0]}")/../common/standins")
 # Applets left out: "sh" so that every shell goes through the logging /bin/sh.
 busybox_skip=" sh "
 
@@ -111,7 +113,7 @@ make_inner() {
 		mkdir "$root$inner/bin/recorded"
 		ln -s ../../tools/standin "$root$inner/bin/recorded/internet.sh"
 		rm "$root$inner/bin/internet.sh"
-		cp "$(dirname "${BASH_SOURCE[0]}")/internet-web.sh" "$root$inner/bin/internet.sh"
+		cp "$(dirname "${BASH_SOURCE[0]}")/../common/internet-web.sh" "$root$inner/bin/internet.sh"
 	fi
 	local applets
 	applets=$(/bin/busybox --list)
@@ -215,13 +217,11 @@ start_store() {
 			echo "vrouter: no nvram_daemon in the stage; running without the store" >&2
 		fi
 	fi
-	local kv section
+	local kv setting_section setting_key setting_value
 	for kv in "${sets[@]}"; do
-		# SECTION:KEY=VALUE names the store section (0, 1 or 2860); section 0 otherwise.
-		section=2860
-		if [[ $kv =~ ^(0|1|2860):(.*)$ ]]; then section=${BASH_REMATCH[1]} kv=${BASH_REMATCH[2]}; fi
-		nvram_set "$section" "${kv%%=*}" "${kv#*=}" > /dev/null ||
-			die "nvram_set $section ${kv%%=*} failed"
+		setting_parse "$kv"
+		nvram_set "$setting_section" "$setting_key" "$setting_value" > /dev/null ||
+			die "nvram_set $setting_section $setting_key failed"
 	done
 }
 
@@ -275,7 +275,7 @@ mount --bind "$inner/tools/shlog" /bin/sh
 
 export PATH="$inner/stage/bin:$inner/bin:$inner/busybox:/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin"
 export HOME=/root
-# LED requests to /dev/gpio are recorded in log/gpio.log (sim/gpio_shim.c); sanitized
+# LED requests to /dev/gpio are recorded in log/gpio.log (sim/vrouter/gpio_shim.c); sanitized
 # programs accept a preloaded library ahead of their run time.
 export LD_PRELOAD=$inner/tools/gpio_shim.so \
 	ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0"
