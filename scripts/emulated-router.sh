@@ -63,12 +63,16 @@ fi
 firmware_build=${QAVO_FIRMWARE_BUILD:-$mipsel_build}
 [ -f "$firmware_build/build.ninja" ] || fail "no firmware build in $firmware_build (QAVO_FIRMWARE_BUILD)"
 # The board's harness programs, which the router build makes (sim/CMakeLists.txt; gpio_cuse
-# only with the sysroot's libfuse3, which a sysroot made before it lacks).
-harness_programs="shlog standin gpio_cuse gpio_probe libpeak_rss.so flash_writer"
+# only with the sysroot's libfuse3, which a sysroot made before it lacks). The power-cut
+# test's writer uses our libraries, so it comes from the firmware's build (on a firmware of
+# uClibc-ng, glibc's loader would find no libnvram.so it can load).
+harness_programs="shlog standin gpio_cuse gpio_probe libpeak_rss.so"
 for program in $harness_programs; do
 	[ -f "$mipsel_build/sim/$program" ] ||
 		fail "no $mipsel_build/sim/$program: cmake --preset mipsel && cmake --build --preset mipsel -j2 (gpio_cuse wants a sysroot with libfuse3: rerun mipsel-sysroot.sh first)"
 done
+flash_writer=$firmware_build/sim/flash_writer
+[ -f "$flash_writer" ] || fail "no $flash_writer: cmake --build $firmware_build -j2"
 
 # Router side (mipsel). The security archive carries no mipsel packages.
 router_packages="busybox-static mosquitto iproute2 libc6 linux-image-4kc-malta ppp pppoe libfuse3-3 xl2tpd pptp-linux pptpd mtd-utils"
@@ -225,7 +229,7 @@ cmake --install "$firmware_build" --strip --prefix "$install_tree" >/dev/null
 # The image is repacked only when our programs, a board input or the package list changed.
 inputs=$(input_hash)
 # shellcheck disable=SC2086 # one argument per program
-programs=$({ cd "$install_tree" && find . -type f | sort | xargs sha256sum; cd "$mipsel_build/sim" && sha256sum $harness_programs; } | sha256sum | cut -d' ' -f1)
+programs=$({ cd "$install_tree" && find . -type f | sort | xargs sha256sum; cd "$mipsel_build/sim" && sha256sum $harness_programs "$flash_writer"; } | sha256sum | cut -d' ' -f1)
 stamp=$(printf '%s\n' "$programs" "$inputs" "$(cat "$top/apt-mipsel/.fetched")" | sha256sum | cut -d' ' -f1)
 if [ -f "$top/image.cpio.gz" ] && [ -f "$top/.image" ] && [ "$(cat "$top/.image")" = "$stamp" ]; then
 	echo "emulated-router: image up to date in $top"
@@ -274,12 +278,13 @@ flash_map_module
 "$depmod" -b "$root" "$version"
 # The board's harness programs from the router build: the logging shell, the recording
 # stand-in, the GPIO driver "/dev/gpio" on CUSE, the GPIO probe, the peak-memory probe of
-# bench/footprint.sh and the power-cut test's writer (tests/system/flash_writer.cpp); the
-# LED section of the report (sim/common/led-requests.awk).
+# bench/footprint.sh; from the firmware's build, the power-cut test's writer
+# (tests/system/flash_writer.cpp); the LED section of the report (sim/common/led-requests.awk).
 mkdir -p "$root/.vrouter"
 for program in $harness_programs; do
 	mipsel-linux-gnu-strip -o "$root/.vrouter/$program" "$mipsel_build/sim/$program"
 done
+mipsel-linux-gnu-strip -o "$root/.vrouter/flash_writer" "$flash_writer"
 cp sim/common/led-requests.awk "$root/.vrouter/"
 add_libraries
 # The firmware's DHCP client script, and the logging shell of the virtual router as

@@ -8,8 +8,8 @@
 #     store-error LINE           what the store said of its files (a damaged one)
 #     file NAME SIZE, then "| LINE" per line (non-printable bytes as ?)   or: file NAME absent
 #     temporaries-at-boot N      temporaries the cut left in the store and the files' directory
+#     store-commit-ms MS         the mean time of 10 commits of the store alone, before the writers
 #     temporaries-left NAMES     those still there once every writer committed once
-#     store-commit-ms MS         the mean time of 10 commits of the store alone
 #   then "=== writers running ===" and the writers, each acknowledgement "committed NAME
 #   GENERATION" on the console: the store (nvram_set 2860 power_cut, a commit each: NAME
 #   "store"), flash_writer over /flash/files/atomic.conf, and the control, a naive writer
@@ -55,6 +55,13 @@ power_cut_run() {
 	mkdir -p /flash/files
 	stale=$(find /flash/files /etc/nvram -name '*.tmp.*')
 	echo "temporaries-at-boot $(echo "$stale" | grep -c .)"
+	start=$(cut -d' ' -f1 /proc/uptime)
+	i=0
+	while [ $i -lt 10 ]; do
+		i=$((i + 1))
+		nvram_set 2860 power_cut_timing $i
+	done
+	echo "store-commit-ms $(awk -v a="$start" -v b="$(cut -d' ' -f1 /proc/uptime)" 'BEGIN { printf "%.0f", (b - a) * 100 }')"
 	{
 		n=0
 		while :; do
@@ -79,13 +86,6 @@ power_cut_run() {
 	left=""
 	for f in $stale; do [ ! -e "$f" ] || left="$left $f"; done
 	echo "temporaries-left$left"
-	start=$(cut -d' ' -f1 /proc/uptime)
-	i=0
-	while [ $i -lt 10 ]; do
-		i=$((i + 1))
-		nvram_set 2860 power_cut_timing $i
-	done
-	echo "store-commit-ms $(awk -v a="$start" -v b="$(cut -d' ' -f1 /proc/uptime)" 'BEGIN { printf "%.0f", (b - a) * 100 }')"
 	echo "=== writers running ==="
 	while :; do sleep 60; done
 }

@@ -7,9 +7,10 @@
 # left. Checked after each cut: the store's value and the generated file are each whole
 # and the last acknowledged version or the one being written (nothing acknowledged lost,
 # nothing damaged), the store reports no damaged file, and the temporaries a cut left are
-# gone once the writers have committed again. The control must show damage in the run,
-# or the harness could no longer see any. Prints the counts per file system. Needs the
-# router build (build/mipsel); skipped without it.
+# gone once the writers have committed again. Each writer must acknowledge a commit in
+# each boot (one that could not start would leave its file untested), and the control
+# must show damage in the run, or the harness could no longer see any. Prints the counts
+# per file system. Needs the router build (build/mipsel); skipped without it.
 source "$QAVO_SOURCE_DIR/sim/vrouter/testlib.sh"
 source "$QAVO_SOURCE_DIR/sim/board-host/testlib.sh"
 emulated_need_image
@@ -71,6 +72,9 @@ power_cut_series() {
 			return
 		fi
 		console=$(tr -d '\r' <"$dir/boot$k/console.log")
+		for name in store $atomic $naive; do
+			grep -q "^committed $name " <<<"$console" || vr_fail "$fs boot $k: the writer of $name acknowledged nothing"
+		done
 		check=$(sed -n '/^=== flash after the cut ===$/,/^=== writers running ===$/p' <<<"$console")
 		mounts="$mounts $(sed -n "s/^flash: $fs mounted in \([0-9.]*\) s$/\1/p" <<<"$console")"
 		boot=$(sed -n 's/^boot //p' <<<"$check")
