@@ -28,6 +28,11 @@
 #    VmHWM the private part (RssAnon at exit) is printed: the rest is pages of program and
 #    library files, shared with every process that maps them.
 #    Target: at most 1.5 MiB for a tool run. Needs root; skipped otherwise.
+# 4. The emulated board, per C library: each tool run and a hello world built the same
+#    way, the difference of each to the hello world and where its pages are (smaps by
+#    mapping), initqavo's boot run, and one request/response exchange as a whole process,
+#    qavo_webreq against Debian's mosquitto_rr. Targets: every tool run within 64 KiB of
+#    the hello world, initqavo at most 1 MiB.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/build-dirs.sh
@@ -218,40 +223,125 @@ awk -v target="$rss_target_kib" -v runs="$runs" '
 	}' "$state/figures"
 
 echo
-echo "== Peak resident memory on the emulated board (KiB), beside the host's boot"
-# The router build booted on the emulated MIPS board with its factory defaults, the
-# probe preloaded into the boot's programs (sim/board-host/emulated-router --peak-memory): each of
-# our programs that ended, and those still running when the boot settled (read from
-# /proc), against the same program in the host's boot above. The probe's own pages count
-# in both columns. Once on glibc (preset mipsel) and once on uClibc-ng (preset router,
-# the tree the router loads; QAVO_FIRMWARE_BUILD of scripts/emulated-router.sh).
-for firmware in mipsel router; do
-	label=glibc
-	[ "$firmware" = mipsel ] || label=uClibc-ng
+echo "== Peak resident memory on the emulated board (KiB), per C library"
+# The router build booted on the emulated MIPS board (scenario usb-stick, so that doMount
+# mounts), per C library: glibc (preset mipsel), uClibc-ng (preset router, what the router
+# loads) and musl (preset musl); QAVO_FIRMWARE_BUILD of scripts/emulated-router.sh. Once
+# the boot has settled the board runs $board_runs (sim/board-host/emulated-router --run): each tool
+# command and the hello world built the same way (bench/peak_floor.c, the firmware
+# build's peak_floor) $board_rounds times under bench/peak_launch, the median of each against the
+# hello world's; the last run's /proc/PID/smaps at exit summed by mapping. initqavo's
+# whole run is the boot's own, read by the preloaded probe (--peak-memory), against the
+# hello world through the same probe. Then one request/response exchange as a whole
+# process, qavo_webreq against Debian's mosquitto_rr (hyperfine, medians): most of
+# qavo_webreq's time is its 20 ms of quiet on the module's topics before it sends.
+# Targets: every tool run within 64 KiB of the hello world; initqavo at most 1 MiB.
+board_runs=$state/board-runs.sh
+board_rounds=15
+{
+	echo "runs=$board_rounds"
+	cat <<'RUNS'
+# launch NAME COMMAND...: "peak NAME VmHWM RssAnon COMMAND" per run, then the last run's
+# smaps at exit by mapping: "smaps NAME MAPPING PERMISSIONS Rss Private_Dirty".
+launch() {
+	name=$1
+	shift
+	i=0
+	while [ $i -lt $runs ]; do
+		/.vrouter/peak_launch --smaps /tmp/smaps "$@" >/dev/null 2>/tmp/launch.err
+		grep '^[0-9]' /tmp/launch.err | sed "s/^/peak $name /"
+		i=$((i + 1))
+	done
+	awk -v name="$name" '
+		/^[0-9a-f]+-[0-9a-f]+ / { key = ($6 == "" ? "[anon]" : $6) " " $2 }
+		/^Rss:/ { rss[key] += $2 }
+		/^Private_Dirty:/ { dirty[key] += $2 }
+		END { for (key in rss) if (rss[key]) print "smaps", name, key, rss[key], dirty[key] }' /tmp/smaps
+}
+launch initlan ombix_networkconfig mtk7620 initlan
+launch routinginit ombix_networkconfig mtk7620 routinginit
+launch initwan ombix_networkconfig mtk7620 initwan
+launch usbinit ombix_usbconfig mtk7620 init
+launch usbmount ombix_usbconfig mtk7620 doMount
+launch get nvram_get 2860 lan_ipaddr
+launch floor /.vrouter/peak_floor
+i=0
+while [ $i -lt $runs ]; do
+	LD_PRELOAD=/.vrouter/libpeak_rss.so QAVO_PEAK_RSS_LOG=/tmp/probe.log /.vrouter/peak_floor >/dev/null
+	i=$((i + 1))
+done
+sed 's/^/probe floor /' /tmp/probe.log
+hyperfine -N --warmup 5 --runs 40 --export-json /tmp/exchange.json "qavo_webreq echo ping" \
+	"mosquitto_rr -h 127.0.0.1 -t pelvanto/router/echo -e pelvanto/router/echo/R -m ping" >/dev/null 2>&1
+grep -E '"(command|median)":' /tmp/exchange.json | sed 's/^/exchange /'
+RUNS
+} >"$board_runs"
+for firmware in mipsel router musl; do
+	case $firmware in mipsel) label=glibc ;; router) label=uClibc-ng ;; musl) label=musl ;; esac
 	board=$state/emulated-$firmware
-	if ! QAVO_FIRMWARE_BUILD=$build_root/$firmware scripts/emulated-router.sh >"$state/emulated-image.log" 2>&1 ||
-		! sim/board-host/emulated-router --peak-memory --out "$board" >"$state/emulated-report" 2>&1; then
-		echo "$label: skipped, the emulated router did not boot (see scripts/emulated-router.sh, sim/board-host/emulated-router)"
+	if [ ! -f "$build_root/$firmware/peak_floor" ] ||
+		! QAVO_FIRMWARE_BUILD=$build_root/$firmware scripts/emulated-router.sh >"$state/emulated-image.log" 2>&1 ||
+		! sim/board-host/emulated-router --scenario usb-stick --peak-memory --run "$board_runs" --timeout 900 --out "$board" \
+			>"$state/emulated-report" 2>&1; then
+		echo "-- $label: skipped, the emulated router did not boot (see scripts/emulated-router.sh, sim/board-host/emulated-router)"
 		continue
 	fi
-	echo "-- on $label"
-	# Rows "<ended|running> <VmHWM> <private or -> <program> <arguments>".
+	echo "-- on $label ($build_root/$firmware)"
+	report=$(cat "$state/emulated-report")
 	{
-		report=$(cat "$state/emulated-report")
-		report_section "$report" 'peak memory' | awk '{ print "ended", $0 }'
-		report_section "$report" processes |
-			awk '{ line = "running " $3 " - " $4; for (i = 5; i <= NF; i++) line = line " " $i; print line }'
+		report_section "$report" "output of the run's commands"
+		report_section "$report" 'peak memory' | awk '$3 ~ /\/initqavo$/ { print "probe initqavo", $0 }'
 	} >"$state/board"
-	printf '%-8s %7s %7s %7s  %s\n' how board private host program
-	awk -v figures="$state/figures" '
-		function run(first,   key, i) {
-			key = $first; sub(/.*\//, "", key)
-			for (i = first + 1; i <= NF; i++) key = key " " $i
-			return key
+	awk -v runs="$board_rounds" '
+		# What a mapping of a run is: the columns of the by-mapping table.
+		function kind(path,   base) {
+			base = path; sub(/.*\//, "", base)
+			if (base ~ /^libqavo\.so/) return "libqavo"
+			if (base ~ /^libnvram\.so/) return "libnvram"
+			if (base ~ /^libmosquitto\.so/) return "libmosquitto"
+			if (base ~ /^libcjson\.so/) return "libcjson"
+			if (base ~ /^(ld-|ld\.so|libc\.so|libc-)/) return "libc"
+			if (path == "[heap]" || path == "[stack]" || path == "[anon]") return substr(path, 2, length(path) - 2)
+			return path ~ /^\// ? "program" : "other"
 		}
-		FILENAME == figures { if ($1 == "boot" && $2 == "probe") host[run(5)] = $3; next }
-		{ key = run(4) }
-		key ~ /^(initqavo|ombix_|nvram_|qavo_)/ {
-			printf "%-8s %7d %7s %7s  %s\n", $1, $2, $3, (key in host ? host[key] : "-"), key
-		}' "$state/figures" "$state/board"
+		# The median of a list of figures; low and high are its ends.
+		function median(list,   n, i, j, t, v) {
+			n = split(list, v, " ")
+			for (i = 2; i <= n; i++) for (j = i; j > 1 && v[j - 1] + 0 > v[j] + 0; j--) { t = v[j]; v[j] = v[j - 1]; v[j - 1] = t }
+			low = v[1]; high = v[n]
+			return n ? v[int((n + 1) / 2)] : 0
+		}
+		$1 == "peak" { figures[$2] = figures[$2] " " $3; anon[$2] = $4
+			command = $5; sub(/.*\//, "", command); for (i = 6; i <= NF; i++) command = command " " $i; what[$2] = command }
+		$1 == "probe" { probed[$2] = probed[$2] " " $3 }
+		$1 == "smaps" { rss[$2, kind($3)] += $5 }
+		END {
+			floor = median(figures["floor"])
+			printf "%-32s %6s %8s %10s  %s\n", "run (median of " runs ")", "VmHWM", "private", "vs hello", "min-max"
+			n = split("initlan routinginit initwan usbinit usbmount get floor", names, " ")
+			for (i = 1; i <= n; i++) {
+				name = names[i]
+				if (!(name in figures)) continue
+				m = median(figures[name])
+				printf "%-32s %6d %8d %+10d  %d-%d\n", what[name], m, anon[name], m - floor, low, high
+				if (name != "floor" && m - floor > worst) worst = m - floor
+			}
+			printf "largest tool run against the hello world: %+d KiB; target within 64 KiB: %s\n", worst, (worst <= 64 ? "met" : "NOT met")
+			pf = median(probed["floor"]); pi = median(probed["initqavo"])
+			if (pi) printf "initqavo (its boot run, through the probe) %d KiB, %+d against the hello world through the probe (%d: the probe costs %+d); target at most 1024 KiB: %s\n",
+				pi, pi - pf, pf, pf - floor, (pi <= 1024 ? "met" : "NOT met")
+			print "Rss at exit by mapping (KiB, last run): the hello world, then each run as a difference to it"
+			line = sprintf("%-12s", "run"); nk = split("program libqavo libnvram libmosquitto libcjson libc heap stack anon other", ks, " ")
+			for (j = 1; j <= nk; j++) line = line sprintf(" %8s", ks[j])
+			print line
+			for (i = n; i >= 1; i--) {
+				name = names[i]
+				if (!(name in figures)) continue
+				line = sprintf("%-12s", name)
+				for (j = 1; j <= nk; j++) line = line sprintf(" %8d", rss[name, ks[j]] - (name == "floor" ? 0 : rss["floor", ks[j]]))
+				print line
+			}
+		}' "$state/board"
+	echo "one request/response exchange, whole process, on the board (hyperfine):"
+	grep '^exchange ' "$state/board" | awk -f bench/hyperfine-medians.awk
 done

@@ -17,22 +17,17 @@ src=$(cd "$(dirname "$0")/.." && pwd)
 build_dirs_source=$src
 source "$src/scripts/build-dirs.sh"
 build=$(cd "${1:-$host_build}" && pwd)
-exec "$src/sim/vrouter/vrouter" --stage "$build/stage" --tools "$build/sim" --bind "$build" -- bash -c '
+exec "$src/sim/vrouter/vrouter" --stage "$build/stage" --tools "$build/sim" --bind "$build" --bind "$src/bench" -- bash -c '
 	qv_broker -c /etc_ro/mosquitto.conf -d
 	for i in $(seq 50); do (exec 3<>/dev/tcp/127.0.0.1/1883) 2>/dev/null && break; sleep 0.1; done
 	qavo_sub -h 127.0.0.1 -t "pelvanto/router/#" > /dev/null &
 	sleep 0.3
 	echo "== one exchange in one process"
 	'"$build"'/bench/bench_messaging_exchange 2000
-	# whole_process OURS THEIRS: hyperfine, then the medians (the mean drifts with the
-	# other load of a shared machine) and ours as a share of theirs.
+	# whole_process OURS THEIRS: hyperfine, then the medians and ours as a share of theirs.
 	whole_process() {
 		hyperfine -N --warmup 20 --runs 300 --export-json /tmp/whole.json "$1" "$2"
-		awk -F": " "
-			/\"command\":/ { command = \$2; gsub(/[\",]/, \"\", command) }
-			/\"median\":/ { median[++n] = \$2 + 0; printf \"median %.2f ms  %s\\n\", \$2 * 1000, command }
-			END { if (n == 2) printf \"ours / theirs (medians): %.2fx\\n\", median[1] / median[2] }
-		" /tmp/whole.json
+		awk -f '"$src"'/bench/hyperfine-medians.awk /tmp/whole.json
 	}
 	webreq="qavo_webreq echo ping"
 	rr="mosquitto_rr -h 127.0.0.1 -t pelvanto/router/echo -e pelvanto/router/echo/R -m ping"

@@ -76,6 +76,9 @@ int main(int argc, char **argv)
         return 125;
     }
     char **command = argv + first;
+    /* The figures' line leaves in one write, whole, however the program's own children
+     * write to the same standard error meanwhile. */
+    setvbuf(stderr, NULL, _IOLBF, BUFSIZ);
     pid_t child = fork();
     if (child < 0) {
         perror("peak_launch: fork");

@@ -17,6 +17,12 @@ target_compile_options(qavo_product INTERFACE
 # libgcc is linked statically: the few helpers 32-bit targets need (64-bit division) are
 # copied in, and the router carries no libgcc_s.
 target_link_options(qavo_product INTERFACE -Wl,--gc-sections -Wl,--as-needed -static-libgcc)
+# On the router (MIPS32r2), in MIPS16e: each tool run maps the whole of its program and
+# libraries' code (the kernel maps file pages 64 KiB around each first use), so smaller
+# code is less resident memory; calls into the C library switch mode (interlinking).
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "mipsel")
+  target_compile_options(qavo_product INTERFACE -mips16 -minterlink-compressed)
+endif()
 target_include_directories(qavo_product INTERFACE
   ${PROJECT_SOURCE_DIR}/include ${PROJECT_SOURCE_DIR})
 

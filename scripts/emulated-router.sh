@@ -66,16 +66,20 @@ firmware_build=${QAVO_FIRMWARE_BUILD:-$mipsel_build}
 # only with the sysroot's libfuse3, which a sysroot made before it lacks). The power-cut
 # test's writer uses our libraries, so it comes from the firmware's build (on a firmware of
 # uClibc-ng, glibc's loader would find no libnvram.so it can load).
-harness_programs="shlog standin gpio_cuse gpio_probe libpeak_rss.so"
+harness_programs="shlog standin gpio_cuse gpio_probe libpeak_rss.so peak_launch"
 for program in $harness_programs; do
 	[ -f "$mipsel_build/sim/$program" ] ||
 		fail "no $mipsel_build/sim/$program: cmake --preset mipsel && cmake --build --preset mipsel -j2 (gpio_cuse wants a sysroot with libfuse3: rerun mipsel-sysroot.sh first)"
 done
 flash_writer=$firmware_build/sim/flash_writer
 [ -f "$flash_writer" ] || fail "no $flash_writer: cmake --build $firmware_build -j2"
+# The hello world of the board's peak-memory figures, on the firmware's C library.
+[ -f "$firmware_build/peak_floor" ] || fail "no $firmware_build/peak_floor: cmake --build $firmware_build -j2"
 
-# Router side (mipsel). The security archive carries no mipsel packages.
-router_packages="busybox-static mosquitto iproute2 libc6 linux-image-4kc-malta ppp pppoe libfuse3-3 xl2tpd pptp-linux pptpd mtd-utils"
+# Router side (mipsel). The security archive carries no mipsel packages. mosquitto-clients
+# and hyperfine: bench/footprint.sh's exchange of qavo_webreq against mosquitto_rr.
+router_packages="busybox-static mosquitto iproute2 libc6 linux-image-4kc-malta ppp pppoe libfuse3-3 xl2tpd pptp-linux pptpd mtd-utils
+  mosquitto-clients hyperfine"
 # Host side: the emulator, and depmod for the kernel's modules.dep.
 host_packages="qemu-system-mips qemu-system-common qemu-system-data libaio1 libcapstone4
   libfdt1 libfuse3-3 libibverbs1 libpmem1 librdmacm1 libslirp0 liburing2 libvdeplug2
@@ -229,7 +233,8 @@ cmake --install "$firmware_build" --strip --prefix "$install_tree" >/dev/null
 # The image is repacked only when our programs, a board input or the package list changed.
 inputs=$(input_hash)
 # shellcheck disable=SC2086 # one argument per program
-programs=$({ cd "$install_tree" && find . -type f | sort | xargs sha256sum; cd "$mipsel_build/sim" && sha256sum $harness_programs "$flash_writer"; } | sha256sum | cut -d' ' -f1)
+programs=$({ sha256sum <"$firmware_build/peak_floor"; cd "$install_tree" && find . -type f | sort | xargs sha256sum
+	cd "$mipsel_build/sim" && sha256sum $harness_programs "$flash_writer"; } | sha256sum | cut -d' ' -f1)
 stamp=$(printf '%s\n' "$programs" "$inputs" "$(cat "$top/apt-mipsel/.fetched")" | sha256sum | cut -d' ' -f1)
 if [ -f "$top/image.cpio.gz" ] && [ -f "$top/.image" ] && [ "$(cat "$top/.image")" = "$stamp" ]; then
 	echo "emulated-router: image up to date in $top"
@@ -249,6 +254,13 @@ for applet in $applets; do
 done
 [ -e "$root/bin/sh" ] || fail "BusyBox lists no applets (qemu-mipsel-static missing?)"
 cp "$pool/usr/sbin/mosquitto" "$root/usr/sbin/"
+# Debian's request/response client and the timer bench/footprint.sh compares ours with;
+# mosquitto_rr loads Debian's libmosquitto and cJSON from the loader's directory, not the
+# router's own builds in /lib.
+cp "$pool/usr/bin/mosquitto_rr" "$pool/usr/bin/hyperfine" "$root/usr/bin/"
+mkdir -p "$root/lib/mipsel-linux-gnu"
+cp -L "$pool/usr/lib/mipsel-linux-gnu/libmosquitto.so.1" "$pool/usr/lib/mipsel-linux-gnu/libcjson.so.1" \
+	"$root/lib/mipsel-linux-gnu/"
 # pppd (the router's dial-ups, and the provider's side), the PPPoE plugin where the router
 # loads it and where pppoe-server looks for it, and pppoe-server with its pppoe.
 cp "$pool/usr/sbin/pppd" "$pool/usr/sbin/pppoe-server" "$pool/usr/sbin/pppoe" "$root/usr/sbin/"
@@ -277,14 +289,16 @@ copy_modules
 flash_map_module
 "$depmod" -b "$root" "$version"
 # The board's harness programs from the router build: the logging shell, the recording
-# stand-in, the GPIO driver "/dev/gpio" on CUSE, the GPIO probe, the peak-memory probe of
-# bench/footprint.sh; from the firmware's build, the power-cut test's writer
-# (tests/system/flash_writer.cpp); the LED section of the report (sim/common/led-requests.awk).
+# stand-in, the GPIO driver "/dev/gpio" on CUSE, the GPIO probe, the peak-memory probe and
+# launcher of bench/footprint.sh; from the firmware's build, the power-cut test's writer
+# (tests/system/flash_writer.cpp) and the hello world (bench/peak_floor.c); the LED section
+# of the report (sim/common/led-requests.awk).
 mkdir -p "$root/.vrouter"
 for program in $harness_programs; do
 	mipsel-linux-gnu-strip -o "$root/.vrouter/$program" "$mipsel_build/sim/$program"
 done
 mipsel-linux-gnu-strip -o "$root/.vrouter/flash_writer" "$flash_writer"
+mipsel-linux-gnu-strip -o "$root/.vrouter/peak_floor" "$firmware_build/peak_floor"
 cp sim/common/led-requests.awk "$root/.vrouter/"
 add_libraries
 # The firmware's DHCP client script, and the logging shell of the virtual router as
