@@ -140,7 +140,9 @@ add_libraries() {
 		missing=$(find "$root" -type f \( -perm -u+x -o -name '*.so*' \) | while read -r f; do
 			needed "$f"
 		done | sort -u | while read -r lib; do
-			[ -e "$root/lib/mipsel-linux-gnu/$lib" ] || [ -e "$root/lib/$lib" ] || echo "$lib"
+			# musl's loader is its C library too: it answers to "libc.so" itself.
+			[ -e "$root/lib/mipsel-linux-gnu/$lib" ] || [ -e "$root/lib/$lib" ] ||
+				{ [ "$lib" = libc.so ] && [ -e "$root/lib/ld-musl-mipsel.so.1" ]; } || echo "$lib"
 		done)
 		[ -n "$missing" ] || return 0
 		for lib in $missing; do
